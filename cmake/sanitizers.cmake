@@ -1,0 +1,10 @@
+# Applies the chosen sanitizer to every target in the build.
+if(MORVALE_SANITIZE STREQUAL "address")
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+elseif(MORVALE_SANITIZE STREQUAL "thread")
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+elseif(NOT MORVALE_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "MORVALE_SANITIZE must be address, thread or empty")
+endif()

@@ -10,7 +10,7 @@
 
 extern "C" {
 
-typedef int64_t mint;
+typedef long long mint;  // 64-bit on every platform the host runs on
 typedef double mreal;
 typedef int32_t mbool;
 

@@ -1,0 +1,68 @@
+#include "host/korvel/command_line.h"
+
+#include <stdexcept>
+
+#include "host/korvel/signatures.h"
+
+namespace korvel {
+
+Invocation parseInvocation(const std::vector<std::string>& words) {
+    if (words.empty()) throw std::invalid_argument("no function given");
+    Invocation invocation;
+    invocation.function = words[0];
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        if (words[i] == "--out") {
+            if (i + 1 >= words.size()) throw std::invalid_argument("--out needs a path");
+            invocation.options.out = words[++i];
+        } else if (words[i] == "--checksum" || words[i] == "--no-write") {
+            invocation.options.checksum = true;
+        } else {
+            invocation.arguments.push_back(words[i]);
+        }
+    }
+    return invocation;
+}
+
+std::vector<std::string> splitWords(const std::string& line) {
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false;
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quoted) {
+            if (c == '\\' && i + 1 < line.size()) {
+                word += line[++i];
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                word += c;
+            }
+        } else if (c == '"') {
+            quoted = true;
+            inWord = true;
+        } else if (c == ' ' || c == '\t' || c == '\r') {
+            if (inWord) words.push_back(word);
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (quoted) throw std::invalid_argument("unterminated quote");
+    if (inWord) words.push_back(word);
+    return words;
+}
+
+std::string usageText() {
+    std::string text =
+        "usage: korvel [--library PATH] --version\n"
+        "       korvel [--library PATH] FUNCTION ARGS... [--out PATH] [--checksum]\n"
+        "       korvel [--library PATH]            (one call per line from standard input)\n"
+        "functions:\n";
+    for (const Signature& s : allSignatures()) text += "  " + s.name + "\n";
+    return text;
+}
+
+}  // namespace korvel

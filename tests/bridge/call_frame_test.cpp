@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "bridge/call_frame.h"
+#include "bridge/error_manager.h"
+#include "bridge/library_errors.h"
+#include "host/stand_in/host_stand_in.h"
+
+using namespace TravexUtils;
+
+namespace {
+
+class CallFrame : public ::testing::Test {
+protected:
+    void SetUp() override { registerLibraryErrorTables(); }
+
+    // Runs a body with one string argument, as a host call would.
+    template <typename Body, typename... Rest>
+    int call(Body body, Rest&&... rest) {
+        char* path = korvel::newHostString("clip.mp4");
+        MArgument arg{};
+        arg.utf8string = &path;
+        res = 0;
+        MArgument result{};
+        result.integer = &res;
+        return runLibraryFunction(korvel::hostLibraryData(), 1, &arg, result, body, std::forward<Rest>(rest)...);
+    }
+
+    mint res = 0;
+};
+
+TEST_F(CallFrame, ReportsTheOutcomeAsACode) {
+    struct Case {
+        const char* what;
+        std::function<void(MArgumentManager&)> body;
+        int expected;
+    };
+    const std::vector<Case> cases = {
+        {"success", [](MArgumentManager& m) { m.setInteger(42); }, 0},
+        {"registered error", [](MArgumentManager&) { ErrorManager::throwException("ReaderInitializeError"); }, -54},
+        {"registered error with debug text",
+         [](MArgumentManager&) { ErrorManager::throwException("MFEndOfFile", "Can't read video sample"); }, -75},
+        {"standard exception", [](MArgumentManager&) { throw std::out_of_range("x"); }, 6},
+        {"allocation failure", [](MArgumentManager&) { throw std::bad_alloc(); }, 6},
+        {"foreign exception", [](MArgumentManager&) { throw 17; }, 6},
+        {"argument index", [](MArgumentManager& m) { m.getString(1); }, -2},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(call(c.body), c.expected) << c.what;
+    }
+    EXPECT_EQ(call([](MArgumentManager& m) { m.setInteger(42); }), 0);
+    EXPECT_EQ(res, 42);
+}
+
+TEST_F(CallFrame, CacheDeletionVariantReportsEveryFailureAsFunctionError) {
+    const auto always = FailureReport::AlwaysFunctionError;
+    EXPECT_EQ(call([](MArgumentManager& m) { m.getString(3); }, NoCleanup{}, always), 6);
+    EXPECT_EQ(call([](MArgumentManager&) { ErrorManager::throwException("MFEndOfFile"); }, NoCleanup{}, always), 6);
+    EXPECT_EQ(call([](MArgumentManager&) { throw std::runtime_error("x"); }, NoCleanup{}, always), 6);
+    EXPECT_EQ(call([](MArgumentManager& m) { m.setBoolean(true); }, NoCleanup{}, always), 0);
+}
+
+TEST_F(CallFrame, FailureCleanupRunsWithTheCodeAndMaySetTheResult) {
+    int seen = 0;
+    const int code = call([](MArgumentManager&) { ErrorManager::throwException("ReadFrameError"); },
+                          [&](MArgumentManager& m, int c) {
+                              seen = c;
+                              m.setInteger(-1);
+                          });
+    EXPECT_EQ(code, -55);
+    EXPECT_EQ(seen, -55);
+    EXPECT_EQ(res, -1);
+    EXPECT_EQ(call([](MArgumentManager&) {}, [&](MArgumentManager&, int) { seen = 99; }), 0);
+    EXPECT_EQ(seen, -55) << "no clean-up after success";
+}
+
+TEST_F(CallFrame, StringsAreHandedBackOnSuccessAndFailure) {
+    korvel::resetHostCounters();
+    call([](MArgumentManager& m) { m.getString(0); });
+    call([](MArgumentManager& m) {
+        m.getString(0);
+        ErrorManager::throwException("MFEndOfFile");
+    });
+    const auto counters = korvel::hostCounters();
+    EXPECT_EQ(counters.stringsHandedBack, 2);
+    EXPECT_EQ(counters.invalidHandBacks, 0);
+}
+
+TEST_F(CallFrame, LinkVariantReportsCodesAndRunsCleanup) {
+    int seen = 0;
+    EXPECT_EQ(runLinkFunction([] {}), 0);
+    EXPECT_EQ(runLinkFunction([] { ErrorManager::throwException("NumericalError"); }, [&](int c) { seen = c; }), 4);
+    EXPECT_EQ(seen, 4);
+    EXPECT_EQ(runLinkFunction([] { throw std::logic_error("x"); }), 6);
+}
+
+}  // namespace

@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include "video/read/codec_name_tables.h"
+
+using namespace TravexUtils;
+
+namespace {
+
+GUID withOtherTail(GUID g) {
+    for (auto& b : g.Data4) b ^= 0x5A;
+    g.Data2 = 0x1234;
+    return g;
+}
+
+TEST(CodecNameTables, FourCCKeys) {
+    const GUID avc1 = fourCCSubtype("AVC1");
+    EXPECT_EQ(avc1.Data1, 0x31435641u);
+    EXPECT_EQ(avc1.Data2, 0x0000);
+    EXPECT_EQ(avc1.Data3, 0x0010);
+    const uint8_t tail[8] = {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+    EXPECT_EQ(0, std::memcmp(avc1.Data4, tail, 8));
+    EXPECT_EQ(DSSubtypeNameTable().size(), 41u);
+    EXPECT_EQ(MFSubtypeNameTable().size(), 30u);
+}
+
+TEST(CodecNameTables, NamesBySubtype) {
+    struct Case {
+        const SubtypeNameTable& table;
+        GUID subtype;
+        const char* name;
+    };
+    const Case cases[] = {
+        {MFSubtypeNameTable(), fourCCSubtype("H264"), "H264"},
+        {MFSubtypeNameTable(), fourCCSubtype("dvc "), "dvc"},
+        {MFSubtypeNameTable(), fourCCSubtype("dvc_"), ""},
+        {MFSubtypeNameTable(), fourCCSubtype("VP90"), "VP90"},
+        {MFSubtypeNameTable(), withOtherTail(fourCCSubtype("HEVC")), "HEVC"},  // Data1 alone decides
+        {MFSubtypeNameTable(), GUID{0x16, 0, 0x10, {0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71}}, "Uncompressed"},
+        {MFSubtypeNameTable(), fourCCSubtype("AVC1"), ""},  // not an MF key
+        {DSSubtypeNameTable(), fourCCSubtype("AVC1"), "H264"},
+        {DSSubtypeNameTable(), fourCCSubtype("H264"), "H264"},
+        {DSSubtypeNameTable(), fourCCSubtype("X264"), "H264"},
+        {DSSubtypeNameTable(), fourCCSubtype("MPG4"), "MPEG4"},
+        {DSSubtypeNameTable(), fourCCSubtype("mp4v"), "MPEG4 Visual"},
+        {DSSubtypeNameTable(), fourCCSubtype("MP4V"), ""},  // case matters
+        {DSSubtypeNameTable(), GUID{0xE436EB7D, 0x524F, 0x11CE, {0x9F, 0x53, 0, 0x20, 0xAF, 0x0B, 0xA7, 0x70}},
+         "Uncompressed"},
+        {DSSubtypeNameTable(), GUID{0xE06D8026, 0, 0, {}}, "MPEG2"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(subtypeName(c.table, c.subtype), c.name) << std::hex << c.subtype.Data1;
+    }
+}
+
+TEST(CodecNameTables, SubtypeByNameWalksInDataOneOrder) {
+    const auto uncompressed = findSubtypeByName("Uncompressed");
+    ASSERT_TRUE(uncompressed.has_value());
+    EXPECT_EQ(uncompressed->Data1, 0x14u);  // RGB24, the smallest of the three RGB keys
+
+    const auto hevs = findSubtypeByName("HEVS");
+    ASSERT_TRUE(hevs.has_value());
+    EXPECT_TRUE(*hevs == fourCCSubtype("HEVS"));
+
+    EXPECT_FALSE(findSubtypeByName("hevc").has_value());
+    EXPECT_FALSE(findSubtypeByName("H26").has_value());
+    EXPECT_FALSE(findSubtypeByName("dvc ").has_value());
+    EXPECT_TRUE(findSubtypeByName("dvc").has_value());
+}
+
+}  // namespace

@@ -1,6 +1,7 @@
 // korvel: a command-line host for the Morvale library.
 //
 //   korvel --version                       the library's host interface version
+//   korvel demo [SAMPLE]                   the main job on a sample clip
 //   korvel FUNCTION ARGS... [--out PATH] [--checksum]
 //                                          one call, its result as JSON
 //   korvel                                 one call per line from standard input,
@@ -16,6 +17,7 @@
 
 #include "host/korvel/call_runner.h"
 #include "host/korvel/command_line.h"
+#include "host/korvel/demo.h"
 #include "host/korvel/error_report.h"
 #include "host/korvel/loaded_library.h"
 
@@ -67,6 +69,9 @@ int main(int argc, char** argv) {
         if (!words.empty() && (words[0] == "--help" || words[0] == "-h")) {
             std::cout << korvel::usageText();
             return 0;
+        }
+        if (!words.empty() && words[0] == "demo") {
+            return korvel::runDemo(library, words.size() > 1 ? words[1] : "");
         }
         if (const int code = library.initialize(); code != 0) {
             std::cerr << "korvel: library initialisation returned " << code << std::endl;

@@ -1,0 +1,52 @@
+// Owning handles for FFmpeg objects: each unique_ptr's deleter calls the
+// matching av*_free function, so every path out of a scope frees them.
+#pragma once
+
+#include <memory>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/buffer.h>
+#include <libavutil/frame.h>
+#include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
+}
+
+namespace MorvalePlatform {
+
+struct FormatContextDeleter {
+    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
+};
+struct CodecContextDeleter {
+    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
+};
+struct FrameDeleter {
+    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+};
+struct PacketDeleter {
+    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+};
+struct BufferRefDeleter {
+    void operator()(AVBufferRef* buffer) const { av_buffer_unref(&buffer); }
+};
+struct BufferPoolDeleter {
+    void operator()(AVBufferPool* pool) const { av_buffer_pool_uninit(&pool); }
+};
+struct SwsContextDeleter {
+    void operator()(SwsContext* context) const { sws_freeContext(context); }
+};
+struct SwrContextDeleter {
+    void operator()(SwrContext* context) const { swr_free(&context); }
+};
+
+using FormatContextPtr = std::unique_ptr<AVFormatContext, FormatContextDeleter>;
+using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
+using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
+using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
+using BufferRefPtr = std::unique_ptr<AVBufferRef, BufferRefDeleter>;
+using BufferPoolPtr = std::unique_ptr<AVBufferPool, BufferPoolDeleter>;
+using SwsContextPtr = std::unique_ptr<SwsContext, SwsContextDeleter>;
+using SwrContextPtr = std::unique_ptr<SwrContext, SwrContextDeleter>;
+
+}  // namespace MorvalePlatform

@@ -1,0 +1,79 @@
+// Test-only control of the Linux platform implementation. Product code never
+// includes this header; tests use it to drive the library's failure paths,
+// to prove every COM reference is released, to prove skipped frames cost no
+// colour conversion, and to reproduce decoder behaviour seen on Windows.
+//
+// Call names. A free function is named as itself ("MFStartup",
+// "MFCreateSourceReaderFromURL", "CoInitializeEx", "PropVariantClear"). A
+// method is named "Interface::Method" after the interface that declares it,
+// whatever object it is called on: "IMFAttributes::SetGUID" covers media
+// types, samples and attribute stores alike; "IMFSourceReader::ReadSample",
+// "IMFSample::ConvertToContiguousBuffer", "IMFMediaBuffer::Lock". IUnknown
+// methods are not instrumented. Calls the implementation makes on its own
+// objects are not counted.
+//
+// Process-wide and thread-safe. Each gtest case runs in its own process, but
+// call reset() in a fixture anyway when a test arms several things.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/windows_base.h"
+
+namespace MorvalePlatform::TestControl {
+
+// Makes the occurrence-th use of the named call from now on (1 = the next
+// one) return result instead of doing its work; it fails once. Arming the
+// same name again replaces the earlier arming. result must be a failure.
+void failCall(const std::string& name, HRESULT result, int occurrence = 1);
+
+// Uses of the named call since the last reset (failed uses included).
+long callCount(const std::string& name);
+
+// Clears armed failures, call counts, the frame counters and the quirks.
+// Live objects and the start/stop counters are not touched.
+void reset();
+
+// COM objects of the Linux implementation alive now (media types,
+// attributes, samples, buffers, source readers).
+long liveObjects();
+
+// Video frames delivered by FFmpeg decoders, and frames converted to RGB,
+// since the last reset.
+long decodedFrames();
+long rgbConversions();
+
+// Balance of MFStartup/MFShutdown (process) and CoInitializeEx/CoUninitialize
+// (calling thread).
+long mfStartupCount();
+long comInitCount();
+
+// Decoder behaviour to reproduce. Quirks apply to source readers created
+// after they are set. Frame indices count the video frames a stream
+// delivers, from 0, starting again after every SetCurrentPosition.
+struct Quirks {
+    // Decoded pictures whose height is not a multiple of 16 come in buffers
+    // padded with black rows to the next multiple (1080 -> 1088), as Windows'
+    // hardware-friendly decoders do. The RGB32 current type then reports the
+    // padded height and a stride of width x 4; the native type keeps 1080.
+    bool padHeightToMacroblock = false;
+
+    // From frame sizeChangeFrame on, frames are delivered scaled to
+    // sizeChangeWidth x sizeChangeHeight; the first such sample (and the first
+    // sample after a return to the original size) carries
+    // MF_SOURCE_READERF_CURRENTMEDIATYPECHANGED and the current type reports
+    // the new size. -1 disables.
+    int64_t sizeChangeFrame = -1;
+    uint32_t sizeChangeWidth = 0;
+    uint32_t sizeChangeHeight = 0;
+
+    // Frame untimedFrame carries no time: IMFSample::GetSampleTime returns
+    // MF_E_NO_SAMPLE_TIMESTAMP and ReadSample reports a timestamp of 0.
+    // -1 disables.
+    int64_t untimedFrame = -1;
+};
+
+void setQuirks(const Quirks& quirks);
+
+}  // namespace MorvalePlatform::TestControl

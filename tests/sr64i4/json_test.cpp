@@ -1,0 +1,51 @@
+// JSON rendering of expressions.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <string>
+
+#include "host/sr64i4/sr_host.h"
+
+namespace {
+
+SrValue str(std::string s) { return SrValue::ofString(std::move(s)); }
+SrValue num(long long n) { return SrValue::ofInteger(n); }
+SrValue real(double x) { return SrValue::ofReal(x); }
+SrValue rule(SrValue k, SrValue v) { return SrValue::ofRule(std::move(k), std::move(v)); }
+
+struct JsonCase {
+    const char* what;
+    SrValue value;
+    std::string json;
+};
+
+TEST(SrJson, RendersExpressionsAsJson) {
+    const JsonCase cases[] = {
+        {"association of association",
+         SrValue::ofAssociation({rule(str("video"), SrValue::ofAssociation({rule(str("Width"), num(640)),
+                                                                             rule(str("Rate"), real(29.97))})),
+                                 rule(num(1), str("x"))}),
+         R"({"video":{"Width":640,"Rate":29.97},"1":"x"})"},
+        {"list", SrValue::ofList({num(-1), real(2.5), str("a"), SrValue::ofList({})}), R"([-1,2.5,"a",[]])"},
+        {"empty association", SrValue::ofAssociation({}), "{}"},
+        {"escaping", str("q\"b\\s\n\t\r\b\f\x01\x1f" "\xC3\xA9"), R"("q\"b\\s\n\t\r\b\f\u0001\u001f)" "\xC3\xA9\""},
+        {"escaped key", SrValue::ofAssociation({rule(str("a\"b"), num(1))}), R"({"a\"b":1})"},
+        {"real key", SrValue::ofAssociation({rule(real(2.5), num(1))}), R"({"2.5":1})"},
+        {"list key", SrValue::ofAssociation({rule(SrValue::ofList({num(1)}), num(1))}), R"({"[1]":1})"},
+        {"integral real stays real", real(2.0), "2.0"},
+        {"large real", real(1e21), "1e+21"},
+        {"not a number", real(std::nan("")), "null"},
+        {"smallest integer", num(LLONG_MIN), "-9223372036854775808"},
+        {"other head", SrValue::ofFunction("f", {num(1), str("x")}), R"({"head":"f","args":[1,"x"]})"},
+        {"association with a non-rule",
+         SrValue::ofAssociation({rule(str("a"), num(1)), num(2)}),
+         R"({"head":"Association","args":[{"head":"Rule","args":["a",1]},2]})"},
+    };
+    for (const JsonCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(srhost_toJson(c.value), c.json);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,57 @@
+// RgbConverter: turns decoded video frames into RGB32 buffers (bytes blue,
+// green, red, 255 per pixel; top row first; stride width x 4). One per video
+// stream, shared with the samples still waiting to be converted, so a sample
+// may outlive its reader; thread-safe. Holds the stream's one cached
+// SwsContext and a pool of output buffers, so reading a clip converts into
+// recycled memory.
+#pragma once
+
+#include <memory>
+#include <mutex>
+
+#include "platform/com_ptr.h"
+#include "platform/linux/ffmpeg_handles.h"
+#include "platform/linux/sample.h"
+
+namespace MorvalePlatform {
+
+// Where a frame goes: scaled to width x height, in a buffer of bufferHeight
+// rows (bufferHeight >= height; the rows below the picture are black).
+struct RgbLayout {
+    int width = 0;
+    int height = 0;
+    int bufferHeight = 0;
+
+    DWORD bytes() const { return static_cast<DWORD>(width) * 4 * static_cast<DWORD>(bufferHeight); }
+    bool operator==(const RgbLayout&) const = default;
+};
+
+class RgbConverter {
+public:
+    HRESULT convert(const AVFrame& frame, const RgbLayout& layout, ComPtr<IMFMediaBuffer>& buffer);
+
+private:
+    HRESULT prepareScaler(const AVFrame& frame, const RgbLayout& layout);
+
+    std::mutex mutex_;
+    SwsContextPtr scaler_;
+    int colorspace_ = -1;
+    int range_ = -1;
+    BufferPoolPtr pool_;
+    DWORD poolBufferSize_ = 0;
+};
+
+// A decoded frame waiting in a sample until its buffer is asked for.
+class DeferredRgbFrame final : public DeferredBuffer {
+public:
+    DeferredRgbFrame(std::shared_ptr<RgbConverter> converter, FramePtr frame, RgbLayout layout);
+    DWORD length() const override { return layout_.bytes(); }
+    HRESULT produce(ComPtr<IMFMediaBuffer>& buffer) override;
+
+private:
+    std::shared_ptr<RgbConverter> converter_;
+    FramePtr frame_;
+    RgbLayout layout_;
+};
+
+}  // namespace MorvalePlatform

@@ -1,0 +1,97 @@
+// SourceReader: IMFSourceReader over one opened media file. Streams are the
+// file's audio and video streams in file order (other streams are not
+// shown); the first video and the first audio stream start selected.
+//
+// Before SetCurrentMediaType a stream's current type is its native type and
+// ReadSample delivers its compressed packets. Setting RGB32 (or ARGB32) on a
+// video stream makes the reader decode and convert: the current type then
+// reports RGB32, the output frame size and a stride of width x 4, and
+// samples hold the decoded frame until a caller asks for its buffer. Setting
+// an uncompressed type needs MF_SOURCE_READER_ENABLE_VIDEO_PROCESSING (or the
+// advanced variant) unless the stream already is of that type; without it
+// the result is MF_E_TOPO_CODEC_NOT_FOUND, as on Windows.
+//
+// Sample times are the stream's presentation times in 100 ns; durations come
+// from the container, or from the frame rate when it has none. Every
+// method is serialised by one lock; samples may be used on any thread.
+#pragma once
+
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/com_ptr.h"
+#include "platform/linux/com_object.h"
+#include "platform/linux/ffmpeg_handles.h"
+#include "platform/linux/media_type.h"
+#include "platform/linux/rgb_converter.h"
+#include "platform/linux/stream_decoder.h"
+#include "platform/linux/test_control.h"
+
+namespace MorvalePlatform {
+
+class SourceReader final : public ComObject<IMFSourceReader> {
+public:
+    struct Options {
+        bool videoProcessing = false;
+        TestControl::Quirks quirks;
+    };
+
+    static ComPtr<SourceReader> create(FormatContextPtr format, const Options& options);
+
+    HRESULT STDMETHODCALLTYPE GetStreamSelection(DWORD index, BOOL* selected) override;
+    HRESULT STDMETHODCALLTYPE SetStreamSelection(DWORD index, BOOL selected) override;
+    HRESULT STDMETHODCALLTYPE GetNativeMediaType(DWORD index, DWORD typeindex, IMFMediaType** type) override;
+    HRESULT STDMETHODCALLTYPE GetCurrentMediaType(DWORD index, IMFMediaType** type) override;
+    HRESULT STDMETHODCALLTYPE SetCurrentMediaType(DWORD index, DWORD* reserved, IMFMediaType* type) override;
+    HRESULT STDMETHODCALLTYPE SetCurrentPosition(REFGUID format, REFPROPVARIANT position) override;
+    HRESULT STDMETHODCALLTYPE ReadSample(DWORD index, DWORD flags, DWORD* actualindex, DWORD* sampleflags,
+                                         LONGLONG* timestamp, IMFSample** sample) override;
+    HRESULT STDMETHODCALLTYPE Flush(DWORD index) override;
+    HRESULT STDMETHODCALLTYPE GetServiceForStream(DWORD index, REFGUID service, REFIID riid, void** object) override;
+    HRESULT STDMETHODCALLTYPE GetPresentationAttribute(DWORD index, REFGUID guid, PROPVARIANT* attr) override;
+
+protected:
+    void* interfaceFor(REFIID riid) override;
+
+private:
+    struct Stream {
+        AVStream* av = nullptr;
+        GUID major{};
+        ComPtr<MediaType> native;
+        ComPtr<MediaType> current;
+        bool selected = false;
+        bool ended = false;
+        std::deque<PacketPtr> queue;  // demuxed packets waiting to be read
+        // Decoding to RGB (set by SetCurrentMediaType).
+        bool decoding = false;
+        GUID outputSubtype{};
+        int requestedWidth = 0;  // 0: the decoded size
+        int requestedHeight = 0;
+        RgbLayout layout;  // the layout the current type reports
+        std::unique_ptr<StreamDecoder> decoder;
+        std::shared_ptr<RgbConverter> converter;
+        int64_t frameIndex = 0;  // frames delivered since the start or the last seek
+    };
+
+    SourceReader(FormatContextPtr format, const Options& options);
+
+    Stream* streamAt(DWORD index);
+    // The next demuxed packet of the stream; packets of other selected
+    // streams are queued on the way, those of unselected ones dropped.
+    PacketPtr nextPacketFor(Stream& stream);
+    HRESULT readPacketSample(Stream& stream, DWORD& flags, ComPtr<Sample>& sample);
+    HRESULT readFrameSample(Stream& stream, DWORD& flags, ComPtr<Sample>& sample);
+    RgbLayout layoutFor(const Stream& stream, int frameWidth, int frameHeight) const;
+    void setRgbCurrentType(Stream& stream, const RgbLayout& layout);
+    LONGLONG frameDuration(const Stream& stream) const;
+
+    std::mutex mutex_;
+    FormatContextPtr format_;
+    Options options_;
+    std::vector<Stream> streams_;
+    bool demuxEnded_ = false;
+};
+
+}  // namespace MorvalePlatform

@@ -1,0 +1,58 @@
+// Media fixtures for the platform tests, generated with the ffmpeg
+// command-line tool into MORVALE_FIXTURE_DIR on first use. Generation is
+// serialised across test processes with a file lock and publishes each file
+// by renaming, so a process never sees a half-written fixture.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace PlatformTest {
+
+// Every fixture by name; see media_fixtures.cpp for the recipes.
+enum class Fixture {
+    H264Small,      // 320x240 H.264 in MP4, 25 fps, 50 frames, B-frames
+    H264FullHd,     // 1920x1080 H.264 in MP4, 25 fps, 10 frames
+    H264FiveFrames, // 160x120 H.264 in MP4, 5 frames
+    Mpeg4Avi,       // 320x240 MPEG-4 part 2 in AVI, 25 fps, 25 frames
+    Vp9Webm,        // 160x120 VP9 in WebM, 25 fps, 25 frames
+    MjpegAvi,       // 320x240 MJPEG in AVI, 25 fps, 25 frames
+    RgbAvi,         // 64x48 raw BGR24 in AVI (lossless), 25 fps, 10 frames
+    RgbOddAvi,      // 33x17 raw BGR24 in AVI (lossless), 25 fps, 7 frames
+    AudioFirstMp4,  // AAC audio as stream 0, then 160x120 H.264 video, 2 s
+};
+
+// A short name for test names ("H264Small").
+std::string fixtureName(Fixture fixture);
+
+// The fixture's path, generating it if needed. Fails the test (and throws)
+// when ffmpeg fails.
+std::string fixturePath(Fixture fixture);
+
+// A file in the fixture directory holding exactly these bytes.
+std::string writeFixtureFile(const std::string& name, const std::string& bytes);
+
+// Output of a shell command (standard output only); throws if it fails.
+std::string runCommand(const std::string& command);
+
+// Streams as ffprobe reports them: key=value per stream, in stream order.
+std::vector<std::map<std::string, std::string>> probeStreams(const std::string& path);
+
+// The packets of the first video stream: presentation time and duration in
+// 100 ns, sorted by presentation time.
+struct PacketTiming {
+    int64_t time;
+    int64_t duration;
+};
+std::vector<PacketTiming> probeVideoPacketTimes(const std::string& path);
+
+// The file's duration in 100 ns as ffprobe reports it.
+int64_t probeDuration100ns(const std::string& path);
+
+// Every frame of the first video stream decoded by the ffmpeg tool as BGRA,
+// frame after frame.
+std::vector<uint8_t> ffmpegBgraFrames(const std::string& path);
+
+}  // namespace PlatformTest

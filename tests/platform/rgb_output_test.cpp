@@ -1,0 +1,180 @@
+// Decoding to RGB32: pixels against the ffmpeg tool's own decode, sample
+// times and durations against ffprobe's packets, end of stream, seeking to
+// the start, and the presentation duration.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "media_fixtures.h"
+#include "platform/prop_variant_guard.h"
+#include "reader_session.h"
+
+namespace PlatformTest {
+namespace {
+
+struct DecodedClip {
+    std::vector<std::vector<uint8_t>> frames;
+    std::vector<LONGLONG> times;
+    std::vector<LONGLONG> durations;
+};
+
+// Reads every sample of the first video stream as RGB32.
+DecodedClip readAllFrames(IMFSourceReader* reader) {
+    DecodedClip clip;
+    for (;;) {
+        ReadResult read = readVideoSample(reader);
+        EXPECT_EQ(read.hr, S_OK);
+        if (read.hr != S_OK || (read.flags & MF_SOURCE_READERF_ENDOFSTREAM)) break;
+        if (!read.sample) continue;
+        LONGLONG time = -1;
+        LONGLONG duration = -1;
+        EXPECT_EQ(read.sample->GetSampleTime(&time), S_OK);
+        EXPECT_EQ(read.sample->GetSampleDuration(&duration), S_OK);
+        EXPECT_EQ(read.timestamp, time);
+        clip.times.push_back(time);
+        clip.durations.push_back(duration);
+        clip.frames.push_back(sampleBytes(read.sample.get()));
+    }
+    return clip;
+}
+
+std::vector<uint8_t> joined(const std::vector<std::vector<uint8_t>>& frames) {
+    std::vector<uint8_t> all;
+    for (const auto& frame : frames) all.insert(all.end(), frame.begin(), frame.end());
+    return all;
+}
+
+struct PixelCase {
+    Fixture fixture;
+    UINT32 width;
+    UINT32 height;
+    size_t frames;
+    int tolerance;  // largest difference allowed in any colour byte
+};
+
+class RgbPixels : public ::testing::TestWithParam<PixelCase> {};
+
+TEST_P(RgbPixels, MatchTheFfmpegToolsDecode) {
+    const PixelCase& param = GetParam();
+    const std::string path = fixturePath(param.fixture);
+    ReaderSession session;
+    auto reader = session.openRgb32(path);
+    ASSERT_TRUE(reader);
+
+    ComPtr<IMFMediaType> current;
+    ASSERT_EQ(reader->GetCurrentMediaType(MF_SOURCE_READER_FIRST_VIDEO_STREAM, &current), S_OK);
+    GUID subtype{};
+    ASSERT_EQ(current->GetGUID(MF_MT_SUBTYPE, &subtype), S_OK);
+    EXPECT_EQ(subtype, MFVideoFormat_RGB32);
+    EXPECT_EQ(currentFrameSize(reader.get()), std::make_pair(param.width, param.height));
+    UINT32 stride = 0;
+    EXPECT_EQ(current->GetUINT32(MF_MT_DEFAULT_STRIDE, &stride), S_OK);
+    EXPECT_EQ(stride, param.width * 4);
+
+    const DecodedClip clip = readAllFrames(reader.get());
+    ASSERT_EQ(clip.frames.size(), param.frames);
+    for (const auto& frame : clip.frames) ASSERT_EQ(frame.size(), size_t{param.width} * param.height * 4);
+    const std::vector<uint8_t> ours = joined(clip.frames);
+    const std::vector<uint8_t> reference = ffmpegBgraFrames(path);
+    ASSERT_EQ(ours.size(), reference.size());
+    int largest = 0;
+    for (size_t i = 0; i < ours.size(); ++i) {
+        if (i % 4 == 3) continue;  // the pad byte carries nothing
+        largest = std::max(largest, std::abs(int{ours[i]} - int{reference[i]}));
+    }
+    EXPECT_LE(largest, param.tolerance);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fixtures, RgbPixels,
+    ::testing::Values(PixelCase{Fixture::RgbAvi, 64, 48, 10, 0}, PixelCase{Fixture::RgbOddAvi, 33, 17, 7, 0},
+                      PixelCase{Fixture::H264Small, 320, 240, 50, 2}, PixelCase{Fixture::Mpeg4Avi, 320, 240, 25, 2},
+                      PixelCase{Fixture::Vp9Webm, 160, 120, 25, 2}, PixelCase{Fixture::MjpegAvi, 320, 240, 25, 2},
+                      PixelCase{Fixture::H264FiveFrames, 160, 120, 5, 2}),
+    [](const auto& instance) { return fixtureName(instance.param.fixture); });
+
+class SampleTimes : public ::testing::TestWithParam<Fixture> {};
+
+TEST_P(SampleTimes, FollowTheContainersPackets) {
+    const std::string path = fixturePath(GetParam());
+    ReaderSession session;
+    auto reader = session.openRgb32(path);
+    ASSERT_TRUE(reader);
+    const DecodedClip clip = readAllFrames(reader.get());
+    const std::vector<PacketTiming> packets = probeVideoPacketTimes(path);
+    ASSERT_EQ(clip.times.size(), packets.size());
+    for (size_t i = 0; i < packets.size(); ++i) {
+        EXPECT_EQ(clip.times[i], packets[i].time) << "frame " << i;
+        if (packets[i].duration > 0) {
+            EXPECT_EQ(clip.durations[i], packets[i].duration) << "frame " << i;
+        }
+        EXPECT_GT(clip.durations[i], 0) << "frame " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, SampleTimes,
+                         ::testing::Values(Fixture::H264Small, Fixture::H264FiveFrames, Fixture::Mpeg4Avi,
+                                           Fixture::Vp9Webm, Fixture::MjpegAvi, Fixture::RgbAvi,
+                                           Fixture::AudioFirstMp4),
+                         [](const auto& instance) { return fixtureName(instance.param); });
+
+TEST(RgbOutput, EndOfStreamComesWithoutSampleAndStays) {
+    ReaderSession session;
+    auto reader = session.openRgb32(fixturePath(Fixture::H264FiveFrames));
+    ASSERT_TRUE(reader);
+    for (int i = 0; i < 5; ++i) {
+        ReadResult read = readVideoSample(reader.get());
+        ASSERT_EQ(read.hr, S_OK);
+        EXPECT_EQ(read.flags & MF_SOURCE_READERF_ENDOFSTREAM, 0u) << "frame " << i;
+        EXPECT_TRUE(read.sample) << "frame " << i;
+    }
+    for (int again = 0; again < 2; ++again) {
+        ReadResult read = readVideoSample(reader.get());
+        ASSERT_EQ(read.hr, S_OK);
+        EXPECT_NE(read.flags & MF_SOURCE_READERF_ENDOFSTREAM, 0u);
+        EXPECT_FALSE(read.sample);
+    }
+}
+
+TEST(RgbOutput, SeekingToTheStartReadsTheSameFramesAgain) {
+    ReaderSession session;
+    auto reader = session.openRgb32(fixturePath(Fixture::H264Small));
+    ASSERT_TRUE(reader);
+    const DecodedClip first = readAllFrames(reader.get());
+    // Rewind once mid-stream and once after the end.
+    ASSERT_EQ(rewind(reader.get()), S_OK);
+    for (int i = 0; i < 7; ++i) ASSERT_TRUE(readVideoSample(reader.get()).sample);
+    ASSERT_EQ(rewind(reader.get()), S_OK);
+    const DecodedClip second = readAllFrames(reader.get());
+    ASSERT_EQ(second.frames.size(), first.frames.size());
+    EXPECT_EQ(second.times, first.times);
+    EXPECT_TRUE(second.frames == first.frames);
+}
+
+TEST(RgbOutput, PositionsOtherThanHundredNanosecondNumbersAreRefused) {
+    ReaderSession session;
+    auto reader = session.openRgb32(fixturePath(Fixture::H264FiveFrames));
+    ASSERT_TRUE(reader);
+    MorvalePlatform::PropVariantGuard position;
+    position->vt = VT_UI4;
+    EXPECT_EQ(reader->SetCurrentPosition(GUID_NULL, position.value()), MF_E_UNSUPPORTED_TIME_FORMAT);
+    position.setInt64(0);
+    EXPECT_EQ(reader->SetCurrentPosition(MF_MT_SUBTYPE, position.value()), MF_E_UNSUPPORTED_TIME_FORMAT);
+}
+
+TEST(RgbOutput, PresentationDurationIsTheContainersInHundredNanoseconds) {
+    for (Fixture fixture : {Fixture::H264Small, Fixture::Mpeg4Avi, Fixture::Vp9Webm, Fixture::AudioFirstMp4}) {
+        const std::string path = fixturePath(fixture);
+        ReaderSession session;
+        ComPtr<IMFSourceReader> reader;
+        ASSERT_EQ(session.open(path, reader), S_OK);
+        MorvalePlatform::PropVariantGuard duration;
+        ASSERT_EQ(reader->GetPresentationAttribute(MF_SOURCE_READER_MEDIASOURCE, MF_PD_DURATION, duration.get()), S_OK);
+        EXPECT_EQ(duration->vt, VT_UI8);
+        EXPECT_NEAR(static_cast<double>(duration->uhVal.QuadPart), static_cast<double>(probeDuration100ns(path)), 10.0)
+            << path;
+    }
+}
+
+}  // namespace
+}  // namespace PlatformTest

@@ -2,7 +2,11 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <stdexcept>
 
+#include "host/korvel/json_writer.h"
+#include "host/korvel/png_files.h"
 #include "host/stand_in/host_stand_in.h"
 
 namespace korvel {
@@ -20,6 +24,15 @@ std::string checksum(const unsigned char* data, std::size_t size) {
     return buf;
 }
 
+// slice_0001.png, slice_0002.png, ...: 1-based, in slot order, padded so
+// that names sort like the slots.
+std::string sliceFileName(mint slice, mint slices) {
+    const int digits = std::max<int>(4, static_cast<int>(std::to_string(slices).size()));
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "slice_%0*lld.png", digits, static_cast<long long>(slice + 1));
+    return buf;
+}
+
 }  // namespace
 
 std::string renderImage(MImage image, const CallOptions& options) {
@@ -27,11 +40,26 @@ std::string renderImage(MImage image, const CallOptions& options) {
     const mint rows = imageRows(image);
     const mint columns = imageColumns(image);
     const mint channels = imageChannels(image);
-    std::string json = "{\"slices\":" + std::to_string(slices) + ",\"height\":" + std::to_string(rows) +
-                       ",\"width\":" + std::to_string(columns) + ",\"channels\":" + std::to_string(channels);
-    const std::size_t bytes = static_cast<std::size_t>((slices > 0 ? slices : 1) * rows * columns * channels);
+    const std::size_t frameBytes = static_cast<std::size_t>(rows * columns * channels);
+    const std::size_t bytes = frameBytes * static_cast<std::size_t>(slices > 0 ? slices : 1);
+    std::string json = "{\"rank\":" + std::to_string(imageRank(image)) + ",\"slices\":" + std::to_string(slices) +
+                       ",\"height\":" + std::to_string(rows) + ",\"width\":" + std::to_string(columns) +
+                       ",\"channels\":" + std::to_string(channels);
     if (options.checksum) {
         json += ",\"checksum\":\"" + checksum(imageData(image), bytes) + "\"";
+    } else if (!options.out.empty()) {
+        if (channels != 3) throw std::runtime_error("only RGB images can be written as PNG");
+        if (slices == 0) {
+            writeRgbPng(options.out, imageData(image), static_cast<int>(columns), static_cast<int>(rows));
+        } else {
+            std::filesystem::create_directories(options.out);
+            for (mint k = 0; k < slices; ++k) {
+                const auto file = std::filesystem::path(options.out) / sliceFileName(k, slices);
+                writeRgbPng(file.string(), imageData(image) + frameBytes * static_cast<std::size_t>(k),
+                            static_cast<int>(columns), static_cast<int>(rows));
+            }
+        }
+        json += ",\"out\":" + jsonString(options.out);
     }
     return json + "}";
 }

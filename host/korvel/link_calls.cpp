@@ -1,11 +1,62 @@
 #include "host/korvel/link_calls.h"
 
+#include <memory>
 #include <stdexcept>
 
-namespace korvel {
+#include "host/korvel/host_arguments.h"
+#include "host/sr64i4/sr_host.h"
+#include "host/stand_in/host_stand_in.h"
 
-CallOutcome runLinkCall(void*, const Signature& signature, const std::vector<std::string>&) {
-    throw std::runtime_error(signature.name + ": link-based calls are not available in this build");
+namespace korvel {
+namespace {
+
+struct HostLinkDelete {
+    void operator()(SRLinkRecord* link) const { srhost_deleteLink(link); }
+};
+
+SrValue argumentValue(ArgKind kind, const std::string& text) {
+    switch (kind) {
+        case ArgKind::String: return SrValue::ofString(text);
+        case ArgKind::Integer: return SrValue::ofInteger(std::stoll(text));
+        case ArgKind::IntegerList: {
+            std::vector<SrValue> elements;
+            for (long long v : parseIntegerList(text)) elements.push_back(SrValue::ofInteger(v));
+            return SrValue::ofList(std::move(elements));
+        }
+        case ArgKind::RealList: {
+            std::vector<SrValue> elements;
+            for (double v : parseRealList(text)) elements.push_back(SrValue::ofReal(v));
+            return SrValue::ofList(std::move(elements));
+        }
+        default: throw std::invalid_argument("link calls take strings, integers and lists only");
+    }
+}
+
+}  // namespace
+
+std::optional<SrValue> callOverLink(void* entry, const std::vector<SrValue>& arguments, int& code) {
+    std::unique_ptr<SRLinkRecord, HostLinkDelete> link(srhost_newLink());
+    if (!srhost_putArguments(link.get(), arguments)) throw std::invalid_argument("arguments are not valid UTF-8");
+    auto function = reinterpret_cast<int (*)(KorvelLibraryData, SRLINK)>(entry);
+    code = function(hostLibraryData(), link.get());
+    if (code != 0) return std::nullopt;
+    return srhost_read(link.get());
+}
+
+CallOutcome runLinkCall(void* entry, const Signature& signature, const std::vector<std::string>& args) {
+    if (args.size() != signature.arguments.size()) {
+        throw std::invalid_argument("expected " + std::to_string(signature.arguments.size()) + " argument(s), got " +
+                                    std::to_string(args.size()));
+    }
+    std::vector<SrValue> values;
+    for (std::size_t i = 0; i < args.size(); ++i) values.push_back(argumentValue(signature.arguments[i], args[i]));
+    CallOutcome outcome;
+    const std::optional<SrValue> result = callOverLink(entry, values, outcome.code);
+    if (outcome.code == 0) {
+        if (!result) throw std::runtime_error(signature.name + " returned 0 but wrote nothing on the link");
+        outcome.json = srhost_toJson(*result);
+    }
+    return outcome;
 }
 
 }  // namespace korvel

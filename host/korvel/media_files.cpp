@@ -1,11 +1,46 @@
 #include "host/korvel/media_files.h"
 
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
 #include <stdexcept>
+#include <vector>
+
+#include "host/korvel/png_files.h"
+#include "host/stand_in/host_stand_in.h"
 
 namespace korvel {
+namespace fs = std::filesystem;
 
 MImage readImageArgument(const std::string& path) {
-    throw std::runtime_error("image arguments are not available in this build: " + path);
+    if (!fs::is_directory(path)) {
+        const RgbPicture picture = readRgbPicture(path);
+        MImage image = newHostImage(0, picture.width, picture.height, 3, MImage_Type_Bit8, true);
+        std::memcpy(const_cast<unsigned char*>(imageData(image)), picture.pixels.data(), picture.pixels.size());
+        return image;
+    }
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(path)) {
+        if (entry.is_regular_file() && entry.path().extension() == ".png") files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    if (files.empty()) throw std::runtime_error("no PNG frames in " + path);
+    std::vector<RgbPicture> pictures;
+    for (const auto& file : files) {
+        pictures.push_back(readRgbPicture(file.string()));
+        if (pictures.back().width != pictures.front().width || pictures.back().height != pictures.front().height) {
+            throw std::runtime_error("frames of different sizes in " + path);
+        }
+    }
+    const int width = pictures.front().width;
+    const int height = pictures.front().height;
+    MImage image = newHostImage(static_cast<mint>(pictures.size()), width, height, 3, MImage_Type_Bit8, true);
+    auto* out = const_cast<unsigned char*>(imageData(image));
+    for (const RgbPicture& picture : pictures) {
+        std::memcpy(out, picture.pixels.data(), picture.pixels.size());
+        out += picture.pixels.size();
+    }
+    return image;
 }
 
 MRawArray readWavArgument(const std::string& path) {

@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "tests/support/error_expectations.h"
+#include "tests/support/media_fixtures.h"
+#include "tests/video_read/reader_test_support.h"
+#include "video/read/frame_layout.h"
+#include "video/read/mf_video_reader.h"
+
+using namespace TravexUtils;
+using morvale_test::fixture;
+namespace TestControl = MorvalePlatform::TestControl;
+
+namespace {
+
+class MFReaderFailures : public morvale_test::ReaderTest {};
+
+enum class Phase { Open, Load, Read, Count };
+
+struct InjectedFailure {
+    Phase phase;
+    const char* call;
+    int occurrence;
+    const char* error;
+    const char* debugText;
+};
+
+const InjectedFailure kFailures[] = {
+    {Phase::Open, "MFStartup", 1, "MFLibraryStartError", "Can't start MF library"},
+    {Phase::Open, "MFCreateAttributes", 1, "MFObjectCreateError", "Can't create MF attribute"},
+    {Phase::Open, "IMFAttributes::SetUINT32", 1, "MFropertySetError", "Can't set video processing attribute"},
+    {Phase::Open, "MFCreateSourceReaderFromURL", 1, "MFObjectCreateError", "Can't create source reader from url"},
+    {Phase::Open, "IMFSourceReader::GetCurrentMediaType", 1, "MFPropertyGetError", "Can't get compressed video type"},
+    {Phase::Open, "MFCreateMediaType", 1, "MFObjectCreateError", "Can't create media type"},
+    {Phase::Open, "IMFAttributes::SetGUID", 1, "MFropertySetError", "Can't set video major type"},
+    {Phase::Open, "IMFAttributes::SetGUID", 2, "MFropertySetError", "Can't set video subtype"},
+    {Phase::Open, "IMFSourceReader::SetCurrentMediaType", 1, "MFropertySetError", "Can't set current video type"},
+    {Phase::Open, "IMFSourceReader::GetCurrentMediaType", 2, "MFPropertyGetError", "Can't get current video type"},
+    {Phase::Load, "IMFAttributes::GetUINT64", 1, "MFPropertyGetError", "Can't get frame width and height"},
+    {Phase::Load, "IMFAttributes::GetUINT64", 2, "MFPropertyGetError", "Can't get frame rate"},
+    {Phase::Load, "IMFSourceReader::GetPresentationAttribute", 1, "MFPropertyGetError", "Can't get duration"},
+    {Phase::Load, "IMFSourceReader::SetCurrentPosition", 1, "MFropertySetError",
+     "Can't set reader position to the beginning"},
+    {Phase::Load, "IMFSourceReader::ReadSample", 1, "MFSampleReadError", "Can't read video sample"},
+    {Phase::Load, "IMFSourceReader::GetCurrentMediaType", 1, "MFPropertyGetError", "Can't get compressed video type"},
+    {Phase::Load, "IMFAttributes::GetUINT64", 3, "MFPropertyGetError", "Can't get frame width and height"},
+    {Phase::Read, "IMFSourceReader::ReadSample", 2, "MFSampleReadError", "Can't read video sample"},
+    {Phase::Read, "IMFSample::ConvertToContiguousBuffer", 1, "MFBufferConversionError",
+     "Can't convert to contiguous buffer"},
+    {Phase::Read, "IMFMediaBuffer::Lock", 1, "MFLockUnlockError", "Can't lock the buffer for reading the data"},
+    {Phase::Read, "IMFMediaBuffer::Unlock", 1, "MFLockUnlockError", "Can't unlock the buffer"},
+    {Phase::Count, "IMFSourceReader::ReadSample", 3, "MFSampleReadError", "Can't read video sample"},
+    {Phase::Count, "IMFSourceReader::SetCurrentPosition", 2, "MFropertySetError",
+     "Can't set reader position to the beginning"},
+};
+
+TEST_F(MFReaderFailures, EachStepRaisesItsNamedError) {
+    for (const InjectedFailure& f : kFailures) {
+        SCOPED_TRACE(std::string(f.call) + " #" + std::to_string(f.occurrence));
+        TestControl::reset();
+        std::vector<uint8_t> frame(FrameLayout::frameBytes(160, 120));
+        FrameRequest request;
+        request.insert(1, 0);
+        {
+            MFVideoReader reader(fixture("h264_5frames.mp4"));
+            const auto arm = [&](Phase phase) {
+                if (f.phase == phase) TestControl::failCall(f.call, E_FAIL, f.occurrence);
+            };
+            const auto raised = morvale_test::raisedBy([&] {
+                arm(Phase::Open);
+                reader.open();
+                arm(Phase::Load);
+                reader.loadProperties();
+                arm(Phase::Read);
+                reader.readFrames(request, false, frame.data(), 1, false);
+                arm(Phase::Count);
+                reader.countFrames();
+            });
+            EXPECT_TRUE(raised.raised);
+            EXPECT_EQ(raised.name, f.error);
+            EXPECT_EQ(raised.debugInfo, f.debugText);
+        }
+        EXPECT_EQ(TestControl::liveObjects(), 0);
+    }
+}
+
+TEST_F(MFReaderFailures, ASuccessCodeOtherThanZeroIsAFailureToo) {
+    TestControl::failCall("MFCreateMediaType", S_FALSE);
+    MFVideoReader reader(fixture("h264_5frames.mp4"));
+    EXPECT_RAISES(reader.open(), "MFObjectCreateError", "Can't create media type");
+}
+
+TEST_F(MFReaderFailures, BadFilesRaiseRegisteredErrors) {
+    for (const std::string& path : {std::string("/nonexistent/clip.mp4"), fixture("empty.mp4"),
+                                    fixture("truncated.mp4"), fixture("text.mp4")}) {
+        SCOPED_TRACE(path);
+        {
+            MFVideoReader reader(path);
+            const auto raised = morvale_test::raisedBy([&] {
+                reader.open();
+                reader.loadProperties();
+                reader.countFrames();
+            });
+            EXPECT_TRUE(raised.raised);
+            EXPECT_LT(raised.code, -53) << raised.name << " is one of the media errors";
+        }
+        EXPECT_EQ(TestControl::liveObjects(), 0);
+    }
+}
+
+TEST_F(MFReaderFailures, MalformedUtf8PathIsNotARegisteredError) {
+    MFVideoReader reader("clip\xC3(.mp4");
+    EXPECT_THROW(reader.open(), std::invalid_argument);
+}
+
+TEST_F(MFReaderFailures, PropertiesNeedAnOpenReader) {
+    MFVideoReader reader(fixture("h264_5frames.mp4"));
+    EXPECT_RAISES(reader.loadProperties(), "MFNullPointerError", "Compressed type is null");
+}
+
+}  // namespace

@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "tests/support/error_expectations.h"
+#include "tests/support/media_fixtures.h"
+#include "tests/support/reference_media.h"
+#include "tests/video_read/reader_test_support.h"
+#include "video/read/frame_layout.h"
+#include "video/read/frame_numbers.h"
+#include "video/read/mf_video_reader.h"
+
+using namespace TravexUtils;
+using morvale_test::fixture;
+namespace TestControl = MorvalePlatform::TestControl;
+
+namespace {
+
+class MFReaderFrames : public morvale_test::ReaderTest {
+protected:
+    // Opens a reader with its properties loaded.
+    static std::unique_ptr<MFVideoReader> opened(const std::string& file) {
+        auto reader = std::make_unique<MFVideoReader>(fixture(file));
+        reader->open();
+        reader->loadProperties();
+        return reader;
+    }
+
+    static FrameRequest requestOf(const std::vector<std::pair<int64_t, int64_t>>& pairs) {
+        FrameRequest request;
+        for (auto [index, slot] : pairs) request.insert(index, slot);
+        return request;
+    }
+};
+
+TEST_F(MFReaderFrames, LosslessFramesAreExact) {
+    for (const char* file : {"rgb_lossless.avi", "rgb_33x17.avi"}) {
+        SCOPED_TRACE(file);
+        auto reader = opened(file);
+        reader->countFrames();
+        const PlannedRequest all = planAllFrames(reader->info.frameCount);
+        const std::size_t frameBytes = FrameLayout::frameBytes(reader->info.width, reader->info.height);
+        std::vector<uint8_t> frames(frameBytes * static_cast<std::size_t>(all.sliceCount));
+        reader->readFrames(all.request, false, frames.data(), all.lastIndex, all.storeCount);
+        EXPECT_EQ(frames, morvale_test::referenceRgbFrames(fixture(file)));
+    }
+}
+
+TEST_F(MFReaderFrames, RepeatedAndUnorderedNumbersComeFromOneDecode) {
+    auto reader = opened("rgb_lossless.avi");
+    const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(fixture("rgb_lossless.avi"));
+    const std::size_t frameBytes = FrameLayout::frameBytes(reader->info.width, reader->info.height);
+    std::vector<uint8_t> slots(3 * frameBytes);
+    TestControl::reset();
+    reader->readFrames(requestOf({{2, 0}, {0, 1}, {2, 2}}), false, slots.data(), 2, false);
+    EXPECT_EQ(TestControl::callCount("IMFSourceReader::ReadSample"), 3) << "frames 0 to 2 only";
+    for (auto [slot, frame] : {std::pair{0, 2}, {1, 0}, {2, 2}}) {
+        EXPECT_TRUE(std::equal(slots.begin() + slot * frameBytes, slots.begin() + (slot + 1) * frameBytes,
+                               reference.begin() + frame * frameBytes))
+            << "slot " << slot;
+    }
+}
+
+TEST_F(MFReaderFrames, LossyFramesAreCloseToFfmpeg) {
+    for (const char* file : {"h264_320x240.mp4", "mpeg4_320x240.avi", "vp9_320x240.webm", "mjpeg_320x240.avi"}) {
+        SCOPED_TRACE(file);
+        auto reader = opened(file);
+        const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(fixture(file));
+        const std::size_t frameBytes = FrameLayout::frameBytes(reader->info.width, reader->info.height);
+        std::vector<uint8_t> slots(3 * frameBytes);
+        reader->readFrames(requestOf({{2, 0}, {0, 1}, {2, 2}}), false, slots.data(), 2, false);
+        for (auto [slot, frame] : {std::pair{0, 2}, {1, 0}, {2, 2}}) {
+            const auto d = morvale_test::compareFrames(slots.data() + slot * frameBytes,
+                                                       reference.data() + frame * frameBytes, frameBytes);
+            EXPECT_LT(d.mean, 1.5) << "slot " << slot;
+            EXPECT_LE(d.largest, 24) << "slot " << slot;
+        }
+    }
+}
+
+TEST_F(MFReaderFrames, PaddedBuffersAreReadAtTheirFullStride) {
+    TestControl::Quirks quirks;
+    quirks.padHeightToMacroblock = true;
+    TestControl::setQuirks(quirks);
+    auto reader = opened("h264_1080p.mp4");
+    const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(fixture("h264_1080p.mp4"));
+    const std::size_t frameBytes = FrameLayout::frameBytes(1920, 1080);
+    std::vector<uint8_t> frame(frameBytes);
+    reader->readFrames(requestOf({{4, 0}}), false, frame.data(), 4, false);
+    const auto d = morvale_test::compareFrames(frame.data(), reference.data() + 4 * frameBytes, frameBytes);
+    EXPECT_LT(d.mean, 1.5);
+    EXPECT_LE(d.largest, 24);
+}
+
+TEST_F(MFReaderFrames, OneStepModeDeliversFrameAfterFrameThenEndOfFile) {
+    auto reader = opened("h264_5frames.mp4");
+    const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(fixture("h264_5frames.mp4"));
+    const std::size_t frameBytes = FrameLayout::frameBytes(reader->info.width, reader->info.height);
+    std::vector<uint8_t> frame(frameBytes);
+    for (int k = 0; k < 5; ++k) {
+        reader->readFrames(requestOf({{reader->currentFrameIndex() + 1, 0}}), true, frame.data(), 0, false);
+        EXPECT_EQ(reader->currentFrameIndex(), k);
+        EXPECT_LT(morvale_test::compareFrames(frame.data(), reference.data() + k * frameBytes, frameBytes).mean, 1.5);
+    }
+    EXPECT_RAISES(reader->readFrames(requestOf({{5, 0}}), true, frame.data(), 0, false), "MFEndOfFile",
+                  "End Of File");
+}
+
+TEST_F(MFReaderFrames, RequestBeyondTheEndFailsAfterCopyingWhatCameBefore) {
+    auto reader = opened("rgb_lossless.avi");
+    const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(fixture("rgb_lossless.avi"));
+    const std::size_t frameBytes = FrameLayout::frameBytes(reader->info.width, reader->info.height);
+    std::vector<uint8_t> slots(3 * frameBytes, 0xEE);
+    EXPECT_RAISES(reader->readFrames(requestOf({{5, 0}, {8, 1}, {-1, 2}}), false, slots.data(), 8, false),
+                  "MFInvalidFrameIndex", "Error getting the required frame");
+    EXPECT_TRUE(std::equal(slots.begin(), slots.begin() + frameBytes, reference.begin() + 5 * frameBytes));
+    EXPECT_EQ(slots[frameBytes], 0xEE) << "the missing frame's slot is untouched";
+    EXPECT_EQ(slots[2 * frameBytes], 0xEE) << "a key below 0 matches no frame";
+}
+
+TEST_F(MFReaderFrames, SkippedFramesAreNeverConverted) {
+    auto reader = opened("h264_320x240.mp4");
+    std::vector<uint8_t> frame(FrameLayout::frameBytes(320, 240));
+    TestControl::reset();
+    reader->readFrames(requestOf({{20, 0}}), false, frame.data(), 20, false);
+    EXPECT_EQ(TestControl::rgbConversions(), 1);
+    EXPECT_GE(TestControl::decodedFrames(), 21);
+    EXPECT_EQ(TestControl::callCount("IMFSample::ConvertToContiguousBuffer"), 1);
+}
+
+TEST_F(MFReaderFrames, SequentialReadCanRecordTheCount) {
+    auto reader = opened("h264_5frames.mp4");
+    const PlannedRequest all = planAllFrames(5);
+    std::vector<uint8_t> frames(5 * FrameLayout::frameBytes(160, 120));
+    reader->readFrames(all.request, false, frames.data(), all.lastIndex, all.storeCount);
+    EXPECT_EQ(reader->info.frameCount, 5u);
+    EXPECT_EQ(reader->info.frameDurations.size(), 5u);
+    EXPECT_TRUE(reader->countDone());
+}
+
+TEST_F(MFReaderFrames, MidStreamSizeChangeNeverReadsPastTheBuffer) {
+    TestControl::Quirks quirks;
+    quirks.sizeChangeFrame = 2;
+    quirks.sizeChangeWidth = 80;
+    quirks.sizeChangeHeight = 60;
+    TestControl::setQuirks(quirks);
+    auto reader = opened("h264_5frames.mp4");
+    std::vector<uint8_t> frames(5 * FrameLayout::frameBytes(160, 120));
+    const PlannedRequest all = planAllFrames(5);
+    reader->readFrames(all.request, false, frames.data(), all.lastIndex, false);
+    EXPECT_EQ(reader->decodedWidth(), 80u);
+    EXPECT_EQ(reader->info.width, 160u) << "the effective size is not shrunk again";
+}
+
+}  // namespace

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include "tests/support/media_fixtures.h"
+#include "tests/support/reference_media.h"
+#include "tests/video_read/reader_test_support.h"
+#include "video/read/mf_video_reader.h"
+
+using namespace TravexUtils;
+using morvale_test::fixture;
+namespace TestControl = MorvalePlatform::TestControl;
+
+namespace {
+
+class MFReaderProperties : public morvale_test::ReaderTest {};
+
+TEST_F(MFReaderProperties, MatchWhatFfprobeSees) {
+    struct Case {
+        const char* file;
+        const char* encoding;
+    };
+    const Case cases[] = {
+        {"h264_320x240.mp4", "H264"},      {"h264_1080p.mp4", "H264"},    {"mpeg4_320x240.avi", "MP4V"},
+        {"vp9_320x240.webm", "VP90"},      {"mjpeg_320x240.avi", "MJPG"}, {"rgb_lossless.avi", "Uncompressed"},
+        {"rgb_33x17.avi", "Uncompressed"}, {"audio_first.mp4", "H264"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string path = fixture(c.file);
+        const morvale_test::ProbeFacts expected = morvale_test::probeVideo(path);
+        MFVideoReader reader(path);
+        reader.open();
+        reader.loadProperties();
+        EXPECT_EQ(reader.info.width, expected.width);
+        EXPECT_EQ(reader.info.height, expected.height);
+        EXPECT_NEAR(reader.info.frameRate, expected.frameRate, 1e-6);
+        EXPECT_NEAR(reader.info.duration, expected.duration, 0.05);
+        EXPECT_EQ(reader.info.encodingName, c.encoding);
+        if (expected.bitRate > 0) {
+            EXPECT_EQ(reader.info.bitRate, static_cast<uint32_t>(expected.bitRate));
+        }
+        EXPECT_TRUE(reader.propertiesLoaded());
+        EXPECT_EQ(reader.currentFrameIndex(), -1) << "the probe rewinds";
+    }
+}
+
+TEST_F(MFReaderProperties, FrameCountAndDurationsMatchThePacketList) {
+    for (const char* file : {"h264_320x240.mp4", "mpeg4_320x240.avi", "vp9_320x240.webm", "rgb_lossless.avi",
+                             "h264_5frames.mp4"}) {
+        SCOPED_TRACE(file);
+        const std::string path = fixture(file);
+        const std::vector<double> expected = morvale_test::packetDurations(path);
+        MFVideoReader reader(path);
+        reader.open();
+        reader.countFrames();
+        ASSERT_EQ(reader.info.frameCount, expected.size());
+        ASSERT_EQ(reader.info.frameDurations.size(), expected.size());
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_NEAR(reader.info.frameDurations[i], expected[i], 1e-4) << "frame " << i;
+        }
+        EXPECT_TRUE(reader.countDone());
+        EXPECT_EQ(reader.currentFrameIndex(), -1);
+    }
+}
+
+TEST_F(MFReaderProperties, LoadedOnceAndCountedOnce) {
+    MFVideoReader reader(fixture("h264_5frames.mp4"));
+    reader.open();
+    reader.countFrames();
+    const long reads = TestControl::callCount("IMFSourceReader::ReadSample");
+    const long queries = TestControl::callCount("IMFSourceReader::GetPresentationAttribute");
+    reader.releaseSourceReader();
+    reader.open();
+    reader.loadProperties();
+    reader.countFrames();
+    EXPECT_EQ(TestControl::callCount("IMFSourceReader::ReadSample"), reads) << "no second scan";
+    EXPECT_EQ(TestControl::callCount("IMFSourceReader::GetPresentationAttribute"), queries);
+    EXPECT_EQ(reader.info.frameCount, 5u);
+}
+
+TEST_F(MFReaderProperties, PaddedDecoderHeightIsCutBackToTheStreamHeight) {
+    TestControl::Quirks quirks;
+    quirks.padHeightToMacroblock = true;
+    TestControl::setQuirks(quirks);
+    MFVideoReader reader(fixture("h264_1080p.mp4"));
+    reader.open();
+    reader.loadProperties();
+    EXPECT_EQ(reader.decodedWidth(), 1920u);
+    EXPECT_EQ(reader.decodedHeight(), 1088u);
+    EXPECT_EQ(reader.info.width, 1920u);
+    EXPECT_EQ(reader.info.height, 1080u);
+}
+
+TEST_F(MFReaderProperties, MissingBitRateStaysZero) {
+    TestControl::failCall("IMFAttributes::GetUINT32", MF_E_ATTRIBUTENOTFOUND);
+    MFVideoReader reader(fixture("h264_5frames.mp4"));
+    reader.open();
+    reader.loadProperties();
+    EXPECT_EQ(reader.info.bitRate, 0u);
+    EXPECT_EQ(reader.info.width, 160u);
+}
+
+TEST_F(MFReaderProperties, UnknownSubtypeGivesAnEmptyName) {
+    TestControl::failCall("IMFAttributes::GetGUID", MF_E_ATTRIBUTENOTFOUND);
+    MFVideoReader reader(fixture("h264_5frames.mp4"));
+    reader.open();
+    reader.loadProperties();
+    EXPECT_EQ(reader.info.encodingName, "");
+}
+
+}  // namespace

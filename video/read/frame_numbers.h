@@ -1,0 +1,26 @@
+// Turns the host's 1-based frame numbers into a frame request.
+#pragma once
+
+#include <cstdint>
+
+#include "bridge/tensor.h"
+#include "video/read/frame_request.h"
+
+namespace TravexUtils {
+
+struct PlannedRequest {
+    FrameRequest request;
+    int32_t lastIndex = 0;   // highest frame index the sequential read decodes
+    int64_t sliceCount = 0;  // output slots
+    bool storeCount = false; // the read also records the frame count
+};
+
+// Frame numbers (rank-1 tensor, 1-based) -> one slot per number, in order.
+// Numbers below 1 make keys that match no frame. Raises "TensorSizeError"
+// for a tensor of another rank.
+PlannedRequest planFromNumbers(const Tensor<long long>& numbers);
+
+// Every frame of a file with frameCount frames, one slot each.
+PlannedRequest planAllFrames(uint32_t frameCount);
+
+}  // namespace TravexUtils

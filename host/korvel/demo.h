@@ -1,5 +1,6 @@
 // korvel demo: the main job on a sample clip, step by step, as a user would
-// run it by hand.
+// run it by hand: the library's version, the clip's properties and frame
+// count, and its first three frames written as PNG.
 #pragma once
 
 #include <string>
@@ -8,7 +9,7 @@
 
 namespace korvel {
 
-// Prints each step and its JSON result; returns korvel's exit status.
-int runDemo(const LoadedLibrary& library, const std::string& samplePath);
+// Prints each step and its result; returns korvel's exit status.
+int runDemo(const LoadedLibrary& library, const std::string& samplePath, const std::string& outputDirectory);
 
 }  // namespace korvel

@@ -1,7 +1,7 @@
 // korvel: a command-line host for the Morvale library.
 //
 //   korvel --version                       the library's host interface version
-//   korvel demo [SAMPLE]                   the main job on a sample clip
+//   korvel demo [SAMPLE [OUTDIR]]          the main job on a sample clip
 //   korvel FUNCTION ARGS... [--out PATH] [--checksum]
 //                                          one call, its result as JSON
 //   korvel                                 one call per line from standard input,
@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (!words.empty() && words[0] == "demo") {
-            return korvel::runDemo(library, words.size() > 1 ? words[1] : "");
+            return korvel::runDemo(library, words.size() > 1 ? words[1] : "", words.size() > 2 ? words[2] : "");
         }
         if (const int code = library.initialize(); code != 0) {
             std::cerr << "korvel: library initialisation returned " << code << std::endl;

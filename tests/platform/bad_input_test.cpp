@@ -1,0 +1,65 @@
+// Files that are not readable media fail to open with the result Windows
+// gives, leave no object behind and do not crash.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "media_fixtures.h"
+#include "platform/linux/test_control.h"
+#include "reader_session.h"
+
+namespace PlatformTest {
+namespace {
+
+std::string truncatedMp4() {
+    std::ifstream in(fixturePath(Fixture::H264Small), std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return writeFixtureFile("truncated.mp4", bytes.substr(0, bytes.size() / 2));
+}
+
+struct BadInput {
+    const char* name;
+    std::string (*path)();
+    HRESULT expected;
+};
+
+const BadInput kBadInputs[] = {
+    {"MissingFile", [] { return std::string(MORVALE_FIXTURE_DIR) + "/no-such-file.mp4"; },
+     HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)},
+    {"MissingFolder", [] { return std::string(MORVALE_FIXTURE_DIR) + "/no-such-folder/clip.mp4"; },
+     HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)},
+    {"Folder", [] { return std::string(MORVALE_FIXTURE_DIR); }, E_ACCESSDENIED},
+    {"EmptyFile", [] { return writeFixtureFile("empty.mp4", ""); }, MF_E_UNSUPPORTED_BYTESTREAM_TYPE},
+    {"TextFile",
+     [] { return writeFixtureFile("text.mp4", "This is not a video.\nJust two lines of text.\n"); },
+     MF_E_UNSUPPORTED_BYTESTREAM_TYPE},
+    {"TruncatedMp4", truncatedMp4, MF_E_UNSUPPORTED_BYTESTREAM_TYPE},
+    {"OtherScheme", [] { return std::string("http://localhost/clip.mp4"); }, MF_E_UNSUPPORTED_SCHEME},
+};
+
+class BadInputs : public ::testing::TestWithParam<BadInput> {};
+
+TEST_P(BadInputs, FailToOpenWithTheWindowsResult) {
+    const std::string path = GetParam().path();
+    {
+        ReaderSession session;
+        ComPtr<IMFSourceReader> reader;
+        EXPECT_EQ(session.open(path, reader), GetParam().expected) << path;
+        EXPECT_FALSE(reader);
+    }
+    EXPECT_EQ(MorvalePlatform::TestControl::liveObjects(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, BadInputs, ::testing::ValuesIn(kBadInputs),
+                         [](const auto& instance) { return std::string(instance.param.name); });
+
+TEST(BadInput, FileUrlOpensThePath) {
+    ReaderSession session;
+    ComPtr<IMFSourceReader> reader;
+    EXPECT_EQ(session.open("file://" + fixturePath(Fixture::H264FiveFrames), reader), S_OK);
+}
+
+}  // namespace
+}  // namespace PlatformTest

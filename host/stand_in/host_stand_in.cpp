@@ -1,5 +1,6 @@
 #include "host/stand_in/host_stand_in.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -16,16 +17,25 @@ std::size_t elementSize(mint type) {
     }
 }
 
-// One host array. Storage is zero-filled and 8-byte aligned.
+struct FreeStorage {
+    void operator()(void* p) const { std::free(p); }
+};
+
+// One host array. Storage is zero-filled and aligned for any element type;
+// calloc lets large arrays start as untouched zero pages, as a host's
+// allocator would, instead of paying for a separate clearing pass.
 struct HostArray {
     mint type = 0;
     std::vector<mint> dims;
-    std::vector<std::uint64_t> storage;
+    std::unique_ptr<void, FreeStorage> storage;
     mint shareCount = 0;
     mint flattened = 0;
 
-    void allocate(std::size_t bytes) { storage.assign((bytes + 7) / 8, 0); }
-    void* data() { return storage.data(); }
+    void allocate(std::size_t bytes) {
+        storage.reset(std::calloc(bytes > 0 ? bytes : 1, 1));
+        if (!storage) throw std::bad_alloc();
+    }
+    void* data() { return storage.get(); }
 };
 
 struct HostImage : HostArray {

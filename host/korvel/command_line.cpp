@@ -27,19 +27,19 @@ std::vector<std::string> splitWords(const std::string& line) {
     std::vector<std::string> words;
     std::string word;
     bool inWord = false;
-    bool quoted = false;
+    char quote = 0;  // the quote character of an open quoted part
     for (std::size_t i = 0; i < line.size(); ++i) {
         const char c = line[i];
-        if (quoted) {
-            if (c == '\\' && i + 1 < line.size()) {
+        if (quote != 0) {
+            if (c == quote) {
+                quote = 0;
+            } else if (quote == '"' && c == '\\' && i + 1 < line.size()) {
                 word += line[++i];
-            } else if (c == '"') {
-                quoted = false;
             } else {
                 word += c;
             }
-        } else if (c == '"') {
-            quoted = true;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
             inWord = true;
         } else if (c == ' ' || c == '\t' || c == '\r') {
             if (inWord) words.push_back(word);
@@ -50,7 +50,7 @@ std::vector<std::string> splitWords(const std::string& line) {
             inWord = true;
         }
     }
-    if (quoted) throw std::invalid_argument("unterminated quote");
+    if (quote != 0) throw std::invalid_argument("unterminated quote");
     if (inWord) words.push_back(word);
     return words;
 }

@@ -18,8 +18,9 @@ struct Invocation {
 // the function name. Throws std::invalid_argument on a malformed line.
 Invocation parseInvocation(const std::vector<std::string>& words);
 
-// Splits a session line into words; double quotes group words and "" is an
-// empty word; a backslash escapes the next character inside quotes.
+// Splits a session line into words as a shell would for simple cases: single
+// or double quotes group characters ('' and "" are empty words); inside
+// double quotes a backslash escapes the next character.
 std::vector<std::string> splitWords(const std::string& line);
 
 std::string usageText();

@@ -77,3 +77,25 @@ struct Quirks {
 void setQuirks(const Quirks& quirks);
 
 }  // namespace MorvalePlatform::TestControl
+
+// The same control with C names, exported from the shared library, for tests
+// that load it with dlopen (a copy linked into a test binary has its own
+// state, so such tests must reach the library's through these). Names are
+// UTF-8; results as above.
+extern "C" {
+__attribute__((visibility("default"))) void MorvalePlatformTest_failCall(const char* name, HRESULT result,
+                                                                         int occurrence);
+__attribute__((visibility("default"))) long MorvalePlatformTest_callCount(const char* name);
+__attribute__((visibility("default"))) void MorvalePlatformTest_reset();
+__attribute__((visibility("default"))) long MorvalePlatformTest_liveObjects();
+__attribute__((visibility("default"))) long MorvalePlatformTest_decodedFrames();
+__attribute__((visibility("default"))) long MorvalePlatformTest_rgbConversions();
+__attribute__((visibility("default"))) long MorvalePlatformTest_mfStartupCount();
+__attribute__((visibility("default"))) long MorvalePlatformTest_comInitCount();
+// Quirks field by field; -1 disables the frame-indexed ones.
+__attribute__((visibility("default"))) void MorvalePlatformTest_setQuirks(int padHeightToMacroblock,
+                                                                          int64_t sizeChangeFrame,
+                                                                          uint32_t sizeChangeWidth,
+                                                                          uint32_t sizeChangeHeight,
+                                                                          int64_t untimedFrame);
+}

@@ -55,6 +55,32 @@ TEST_P(BadInputs, FailToOpenWithTheWindowsResult) {
 INSTANTIATE_TEST_SUITE_P(Files, BadInputs, ::testing::ValuesIn(kBadInputs),
                          [](const auto& instance) { return std::string(instance.param.name); });
 
+// A file whose index survived but whose data is cut short opens; its
+// stream ends where the data ends, without a failure.
+TEST(BadInput, TruncatedDataEndsTheStreamEarly) {
+    std::ifstream in(fixturePath(Fixture::H264FastStart), std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string path = writeFixtureFile("truncated_faststart.mp4", bytes.substr(0, bytes.size() / 2));
+    {
+        ReaderSession session;
+        auto reader = session.openRgb32(path);
+        ASSERT_TRUE(reader);
+        int frames = 0;
+        for (;;) {
+            ReadResult read = readVideoSample(reader.get());
+            ASSERT_EQ(read.hr, S_OK);
+            if (read.flags & MF_SOURCE_READERF_ENDOFSTREAM) break;
+            if (read.sample) {
+                sampleBytes(read.sample.get());
+                ++frames;
+            }
+        }
+        EXPECT_GT(frames, 0);
+        EXPECT_LT(frames, 50);
+    }
+    EXPECT_EQ(MorvalePlatform::TestControl::liveObjects(), 0);
+}
+
 TEST(BadInput, FileUrlOpensThePath) {
     ReaderSession session;
     ComPtr<IMFSourceReader> reader;

@@ -61,6 +61,10 @@ Recipe recipeOf(Fixture fixture) {
                     "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=2 "
                     "-f lavfi -i testsrc=size=160x120:rate=25:duration=2 -map 0:a -map 1:v -c:a aac -b:a 128k "
                     "-c:v libx264 -pix_fmt yuv420p"};
+        case Fixture::H264FastStart:
+            return {"h264_faststart.mp4",
+                    "-f lavfi -i testsrc=size=320x240:rate=25 -frames:v 50 -c:v libx264 -pix_fmt yuv420p -g 12 -bf 2 "
+                    "-movflags +faststart"};
     }
     throw std::logic_error("unknown fixture");
 }
@@ -104,6 +108,7 @@ std::string fixtureName(Fixture fixture) {
         case Fixture::RgbAvi: return "RgbAvi";
         case Fixture::RgbOddAvi: return "RgbOddAvi";
         case Fixture::AudioFirstMp4: return "AudioFirstMp4";
+        case Fixture::H264FastStart: return "H264FastStart";
     }
     return "Unknown";
 }

@@ -22,6 +22,7 @@ enum class Fixture {
     RgbAvi,         // 64x48 raw BGR24 in AVI (lossless), 25 fps, 10 frames
     RgbOddAvi,      // 33x17 raw BGR24 in AVI (lossless), 25 fps, 7 frames
     AudioFirstMp4,  // AAC audio as stream 0, then 160x120 H.264 video, 2 s
+    H264FastStart,  // as H264Small, with the index before the data
 };
 
 // A short name for test names ("H264Small").

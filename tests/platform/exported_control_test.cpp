@@ -1,0 +1,41 @@
+// The test control reachable through dlopen of the built library, as
+// end-to-end tests use it: the library's own state, not the test binary's.
+#include <dlfcn.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/media_foundation.h"
+
+namespace {
+
+struct Library {
+    Library() : handle(dlopen(MORVALE_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL)) {}
+    ~Library() {
+        if (handle) dlclose(handle);
+    }
+    template <class Function>
+    Function* find(const char* name) const {
+        return reinterpret_cast<Function*>(dlsym(handle, name));
+    }
+    void* handle;
+};
+
+TEST(ExportedControl, InjectsFailuresIntoTheLoadedLibrary) {
+    Library library;
+    ASSERT_NE(library.handle, nullptr) << dlerror();
+    auto failCall = library.find<void(const char*, HRESULT, int)>("MorvalePlatformTest_failCall");
+    auto callCount = library.find<long(const char*)>("MorvalePlatformTest_callCount");
+    auto liveObjects = library.find<long()>("MorvalePlatformTest_liveObjects");
+    auto reset = library.find<void()>("MorvalePlatformTest_reset");
+    ASSERT_TRUE(failCall && callCount && liveObjects && reset);
+    // The platform's own entry points stay hidden: they reach the library's
+    // code only through its exported functions.
+    EXPECT_EQ(dlsym(library.handle, "MFCreateMediaType"), nullptr);
+    reset();
+    failCall("MFStartup", E_OUTOFMEMORY, 1);
+    EXPECT_EQ(callCount("MFStartup"), 0);
+    EXPECT_EQ(liveObjects(), 0);
+    reset();
+}
+
+}  // namespace

@@ -199,6 +199,92 @@ HRESULT SourceReader::readFrameSample(Stream& stream, DWORD& flags, ComPtr<Sampl
     return S_OK;
 }
 
+HRESULT SourceReader::readAudioSample(Stream& stream, DWORD& flags, ComPtr<Sample>& sample) {
+    FramePtr frame(av_frame_alloc());
+    if (!frame) return E_OUTOFMEMORY;
+    const PcmFormat& format = stream.pcm->format();
+    for (;;) {
+        ComPtr<MemoryBuffer> buffer;
+        int frames = 0;
+        const StreamDecoder::Received received = stream.decoder->receive(*frame);
+        if (received == StreamDecoder::Received::NeedsPacket) {
+            PacketPtr packet = nextPacketFor(stream);
+            stream.decoder->send(packet.get());  // none left: drain
+            continue;
+        }
+        LONGLONG time = stream.nextPcmTime;
+        if (received == StreamDecoder::Received::Frame) {
+            if (frame->best_effort_timestamp != AV_NOPTS_VALUE) {
+                time = av_rescale_q(frame->best_effort_timestamp, stream.av->time_base, kHundredNanoseconds);
+            }
+            const HRESULT hr = stream.pcm->convert(frame.get(), buffer, frames);
+            av_frame_unref(frame.get());
+            if (FAILED(hr)) return hr;
+        } else {
+            // Decoder drained: what the resampler still holds, then the end.
+            if (!stream.pcmFlushed) {
+                stream.pcmFlushed = true;
+                if (HRESULT hr = stream.pcm->convert(nullptr, buffer, frames); FAILED(hr)) return hr;
+            }
+            if (frames == 0) {
+                stream.ended = true;
+                flags |= MF_SOURCE_READERF_ENDOFSTREAM;
+                return S_OK;
+            }
+        }
+        if (frames == 0) continue;
+        sample = Sample::create();
+        const LONGLONG duration = av_rescale(frames, 10000000, format.sampleRate);
+        sample->setTime(time);
+        sample->setDuration(duration);
+        sample->attributes().setUINT32(MFSampleExtension_CleanPoint, 1);
+        sample->AddBuffer(buffer.get());
+        stream.nextPcmTime = time + duration;
+        return S_OK;
+    }
+}
+
+HRESULT SourceReader::setPcmOutput(Stream& stream, IMFMediaType& requested, const GUID& subtype) {
+    const AttributeStore& native = stream.native->attributes();
+    PcmFormat format;
+    UINT32 value = 0;
+    format.floatingPoint = subtype == MFAudioFormat_Float;
+    format.channels = static_cast<int>(SUCCEEDED(requested.GetUINT32(MF_MT_AUDIO_NUM_CHANNELS, &value)) ? value
+                                       : SUCCEEDED(native.getUINT32(MF_MT_AUDIO_NUM_CHANNELS, &value))   ? value
+                                                                                                         : 0);
+    format.sampleRate =
+        static_cast<int>(SUCCEEDED(requested.GetUINT32(MF_MT_AUDIO_SAMPLES_PER_SECOND, &value)) ? value
+                         : SUCCEEDED(native.getUINT32(MF_MT_AUDIO_SAMPLES_PER_SECOND, &value))   ? value
+                                                                                                 : 0);
+    format.bitsPerSample = static_cast<int>(SUCCEEDED(requested.GetUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, &value))
+                                                ? value
+                                                : (format.floatingPoint ? 32 : 16));
+    const bool bitsValid = format.floatingPoint ? format.bitsPerSample == 32
+                                                : (format.bitsPerSample == 8 || format.bitsPerSample == 16 ||
+                                                   format.bitsPerSample == 24 || format.bitsPerSample == 32);
+    if (!bitsValid || format.channels < 1 || format.channels > 8 || format.sampleRate < 1) {
+        return MF_E_INVALIDMEDIATYPE;
+    }
+    if (!stream.decoder) {
+        if (HRESULT hr = StreamDecoder::open(*stream.av, stream.decoder); FAILED(hr)) return hr;
+    }
+    stream.pcm = std::make_unique<PcmConverter>(format);
+    stream.pcmFlushed = false;
+    stream.decoding = true;
+    ComPtr<MediaType> type = MediaType::create();
+    AttributeStore& attributes = type->attributes();
+    attributes.setGUID(MF_MT_MAJOR_TYPE, MFMediaType_Audio);
+    attributes.setGUID(MF_MT_SUBTYPE, subtype);
+    attributes.setUINT32(MF_MT_AUDIO_NUM_CHANNELS, static_cast<UINT32>(format.channels));
+    attributes.setUINT32(MF_MT_AUDIO_SAMPLES_PER_SECOND, static_cast<UINT32>(format.sampleRate));
+    attributes.setUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, static_cast<UINT32>(format.bitsPerSample));
+    attributes.setUINT32(MF_MT_AUDIO_BLOCK_ALIGNMENT, static_cast<UINT32>(format.blockAlign()));
+    attributes.setUINT32(MF_MT_AUDIO_AVG_BYTES_PER_SECOND, static_cast<UINT32>(format.blockAlign() * format.sampleRate));
+    attributes.setUINT32(MF_MT_ALL_SAMPLES_INDEPENDENT, 1);
+    stream.current = std::move(type);
+    return S_OK;
+}
+
 HRESULT SourceReader::GetStreamSelection(DWORD index, BOOL* selected) {
     MORVALE_INSTRUMENTED_CALL("IMFSourceReader::GetStreamSelection");
     if (!selected) return E_POINTER;
@@ -279,6 +365,9 @@ HRESULT SourceReader::SetCurrentMediaType(DWORD index, DWORD*, IMFMediaType* typ
         setRgbCurrentType(*stream, layoutFor(*stream, stream->av->codecpar->width, stream->av->codecpar->height));
         return S_OK;
     }
+    if (major == MFMediaType_Audio && (subtype == MFAudioFormat_PCM || subtype == MFAudioFormat_Float)) {
+        return setPcmOutput(*stream, *type, subtype);
+    }
     if (subtype == nativeSubtype) {
         stream->decoding = false;
         stream->current = stream->native->copy();
@@ -304,6 +393,11 @@ HRESULT SourceReader::SetCurrentPosition(REFGUID format, REFPROPVARIANT position
         if (stream.decoder) stream.decoder->flush();
         stream.ended = false;
         stream.frameIndex = 0;
+        if (stream.pcm) {
+            // A new converter drops what the resampler held from before.
+            stream.pcm = std::make_unique<PcmConverter>(stream.pcm->format());
+            stream.pcmFlushed = false;
+        }
     }
     return S_OK;
 }
@@ -330,8 +424,9 @@ HRESULT SourceReader::ReadSample(DWORD index, DWORD, DWORD* actualindex, DWORD* 
     if (stream->ended) {
         streamFlags |= MF_SOURCE_READERF_ENDOFSTREAM;
     } else {
-        const HRESULT hr = stream->decoding ? readFrameSample(*stream, streamFlags, result)
-                                            : readPacketSample(*stream, streamFlags, result);
+        const HRESULT hr = !stream->decoding                  ? readPacketSample(*stream, streamFlags, result)
+                           : stream->major == MFMediaType_Video ? readFrameSample(*stream, streamFlags, result)
+                                                                : readAudioSample(*stream, streamFlags, result);
         if (FAILED(hr)) return hr;
     }
     if (sampleflags) *sampleflags = streamFlags;

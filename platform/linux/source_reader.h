@@ -11,6 +11,10 @@
 // advanced variant) unless the stream already is of that type; without it
 // the result is MF_E_TOPO_CODEC_NOT_FOUND, as on Windows.
 //
+// Setting PCM (or float) on an audio stream decodes it to interleaved samples
+// of the requested channel count and rate (the native ones when not given)
+// and bits per sample (16 when not given, 32 for float).
+//
 // Sample times are the stream's presentation times in 100 ns; durations come
 // from the container, or from the frame rate when it has none. Every
 // method is serialised by one lock; samples may be used on any thread.
@@ -25,6 +29,7 @@
 #include "platform/linux/com_object.h"
 #include "platform/linux/ffmpeg_handles.h"
 #include "platform/linux/media_type.h"
+#include "platform/linux/pcm_converter.h"
 #include "platform/linux/rgb_converter.h"
 #include "platform/linux/stream_decoder.h"
 #include "platform/linux/test_control.h"
@@ -73,6 +78,10 @@ private:
         std::unique_ptr<StreamDecoder> decoder;
         std::shared_ptr<RgbConverter> converter;
         int64_t frameIndex = 0;  // frames delivered since the start or the last seek
+        // Decoding to PCM.
+        std::unique_ptr<PcmConverter> pcm;
+        bool pcmFlushed = false;  // the resampler's tail has been delivered
+        LONGLONG nextPcmTime = 0;
     };
 
     SourceReader(FormatContextPtr format, const Options& options);
@@ -83,6 +92,8 @@ private:
     PacketPtr nextPacketFor(Stream& stream);
     HRESULT readPacketSample(Stream& stream, DWORD& flags, ComPtr<Sample>& sample);
     HRESULT readFrameSample(Stream& stream, DWORD& flags, ComPtr<Sample>& sample);
+    HRESULT readAudioSample(Stream& stream, DWORD& flags, ComPtr<Sample>& sample);
+    HRESULT setPcmOutput(Stream& stream, IMFMediaType& requested, const GUID& subtype);
     RgbLayout layoutFor(const Stream& stream, int frameWidth, int frameHeight) const;
     void setRgbCurrentType(Stream& stream, const RgbLayout& layout);
     LONGLONG frameDuration(const Stream& stream) const;

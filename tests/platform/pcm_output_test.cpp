@@ -1,0 +1,130 @@
+// Decoding audio to PCM: the samples against the ffmpeg tool's own decode,
+// the current type, channel and format requests, and times.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "media_fixtures.h"
+#include "reader_session.h"
+
+namespace PlatformTest {
+namespace {
+
+HRESULT setPcm(IMFSourceReader* reader, const GUID& subtype, UINT32 channels, UINT32 bits) {
+    ComPtr<IMFMediaType> type;
+    if (HRESULT hr = MFCreateMediaType(&type); FAILED(hr)) return hr;
+    type->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Audio);
+    type->SetGUID(MF_MT_SUBTYPE, subtype);
+    if (channels) type->SetUINT32(MF_MT_AUDIO_NUM_CHANNELS, channels);
+    if (bits) type->SetUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, bits);
+    return reader->SetCurrentMediaType(MF_SOURCE_READER_FIRST_AUDIO_STREAM, nullptr, type.get());
+}
+
+struct AudioRead {
+    std::vector<uint8_t> bytes;
+    std::vector<LONGLONG> times;
+    LONGLONG totalDuration = 0;
+};
+
+AudioRead readAllAudio(IMFSourceReader* reader) {
+    AudioRead read;
+    for (;;) {
+        DWORD flags = 0;
+        ComPtr<IMFSample> sample;
+        EXPECT_EQ(reader->ReadSample(MF_SOURCE_READER_FIRST_AUDIO_STREAM, 0, nullptr, &flags, nullptr, &sample), S_OK);
+        if (flags & MF_SOURCE_READERF_ENDOFSTREAM) break;
+        if (!sample) break;
+        LONGLONG time = 0;
+        LONGLONG duration = 0;
+        EXPECT_EQ(sample->GetSampleTime(&time), S_OK);
+        EXPECT_EQ(sample->GetSampleDuration(&duration), S_OK);
+        read.times.push_back(time);
+        read.totalDuration += duration;
+        const auto bytes = sampleBytes(sample.get());
+        read.bytes.insert(read.bytes.end(), bytes.begin(), bytes.end());
+    }
+    return read;
+}
+
+class PcmOutput : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path_ = fixturePath(Fixture::AudioFirstMp4);
+        ASSERT_EQ(session_.open(path_, reader_), S_OK);
+        ASSERT_EQ(reader_->SetStreamSelection(MF_SOURCE_READER_ALL_STREAMS, FALSE), S_OK);
+        ASSERT_EQ(reader_->SetStreamSelection(MF_SOURCE_READER_FIRST_AUDIO_STREAM, TRUE), S_OK);
+    }
+
+    std::string path_;
+    ReaderSession session_;
+    ComPtr<IMFSourceReader> reader_;
+};
+
+TEST_F(PcmOutput, SixteenBitSamplesMatchTheFfmpegTool) {
+    ASSERT_EQ(setPcm(reader_.get(), MFAudioFormat_PCM, 0, 0), S_OK);
+    ComPtr<IMFMediaType> current;
+    ASSERT_EQ(reader_->GetCurrentMediaType(MF_SOURCE_READER_FIRST_AUDIO_STREAM, &current), S_OK);
+    EXPECT_EQ(MFGetAttributeUINT32(current.get(), MF_MT_AUDIO_BITS_PER_SAMPLE, 0), 16u);
+    EXPECT_EQ(MFGetAttributeUINT32(current.get(), MF_MT_AUDIO_NUM_CHANNELS, 0), 1u);
+    EXPECT_EQ(MFGetAttributeUINT32(current.get(), MF_MT_AUDIO_SAMPLES_PER_SECOND, 0), 44100u);
+    EXPECT_EQ(MFGetAttributeUINT32(current.get(), MF_MT_AUDIO_BLOCK_ALIGNMENT, 0), 2u);
+
+    const AudioRead read = readAllAudio(reader_.get());
+    const std::string reference =
+        runCommand("ffmpeg -nostdin -loglevel error -i '" + path_ + "' -map 0:a:0 -f s16le -acodec pcm_s16le -");
+    ASSERT_EQ(read.bytes.size(), reference.size());
+    EXPECT_EQ(std::memcmp(read.bytes.data(), reference.data(), reference.size()), 0);
+    EXPECT_EQ(read.times.front(), 0);
+    for (size_t i = 1; i < read.times.size(); ++i) EXPECT_GT(read.times[i], read.times[i - 1]);
+    EXPECT_NEAR(static_cast<double>(read.totalDuration), 2e7 * static_cast<double>(reference.size()) / (2 * 88200), 1e3);
+}
+
+TEST_F(PcmOutput, MonoRequestedAsStereoRepeatsTheChannel) {
+    ASSERT_EQ(setPcm(reader_.get(), MFAudioFormat_PCM, 2, 16), S_OK);
+    const AudioRead read = readAllAudio(reader_.get());
+    ASSERT_GT(read.bytes.size(), 0u);
+    ASSERT_EQ(read.bytes.size() % 4, 0u);
+    for (size_t i = 0; i < read.bytes.size(); i += 4) {
+        ASSERT_EQ(std::memcmp(&read.bytes[i], &read.bytes[i + 2], 2), 0) << "frame " << i / 4;
+    }
+}
+
+TEST_F(PcmOutput, FloatAndEightBitFormats) {
+    ASSERT_EQ(setPcm(reader_.get(), MFAudioFormat_Float, 0, 0), S_OK);
+    ComPtr<IMFMediaType> current;
+    ASSERT_EQ(reader_->GetCurrentMediaType(MF_SOURCE_READER_FIRST_AUDIO_STREAM, &current), S_OK);
+    EXPECT_EQ(MFGetAttributeUINT32(current.get(), MF_MT_AUDIO_BITS_PER_SAMPLE, 0), 32u);
+    const AudioRead asFloat = readAllAudio(reader_.get());
+    ASSERT_EQ(rewind(reader_.get()), S_OK);
+    ASSERT_EQ(setPcm(reader_.get(), MFAudioFormat_PCM, 0, 8), S_OK);
+    const AudioRead asBytes = readAllAudio(reader_.get());
+    EXPECT_EQ(asFloat.bytes.size(), asBytes.bytes.size() * 4);
+}
+
+TEST_F(PcmOutput, UnsupportedSampleSizesAreRefused) {
+    EXPECT_EQ(setPcm(reader_.get(), MFAudioFormat_PCM, 0, 12), MF_E_INVALIDMEDIATYPE);
+    EXPECT_EQ(setPcm(reader_.get(), MFAudioFormat_Float, 0, 16), MF_E_INVALIDMEDIATYPE);
+    EXPECT_EQ(setPcm(reader_.get(), MFAudioFormat_PCM, 9, 16), MF_E_INVALIDMEDIATYPE);
+}
+
+TEST_F(PcmOutput, StreamsAreWalkedByIndexUntilTheReaderRefuses) {
+    // How the audio reader finds every audio stream.
+    std::vector<GUID> majors;
+    for (DWORD index = 0;; ++index) {
+        ComPtr<IMFMediaType> type;
+        const HRESULT hr = reader_->GetCurrentMediaType(index, &type);
+        if (hr != S_OK) {
+            EXPECT_EQ(hr, MF_E_INVALIDSTREAMNUMBER);
+            break;
+        }
+        GUID major{};
+        type->GetGUID(MF_MT_MAJOR_TYPE, &major);
+        majors.push_back(major);
+    }
+    ASSERT_EQ(majors.size(), 2u);
+    EXPECT_EQ(majors[0], MFMediaType_Audio);
+    EXPECT_EQ(majors[1], MFMediaType_Video);
+}
+
+}  // namespace
+}  // namespace PlatformTest

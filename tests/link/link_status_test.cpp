@@ -1,0 +1,94 @@
+// Link failures become registered errors: the link's code and message in
+// front of the operation's note, the link's error read once, its message
+// handed back and the error cleared.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "link/link_status.h"
+#include "link/link_stream.h"
+#include "link_test_support.h"
+#include "tests/support/error_expectations.h"
+
+namespace {
+
+using namespace TravexUtils;
+using link_test::HostLinkTest;
+using link_test::linkText;
+
+using LinkStatus = HostLinkTest;
+
+TEST_F(LinkStatus, FailedPutCarriesTheLinksCodeAndMessage) {
+    struct Case {
+        int code;
+        const char* message;
+    };
+    const Case cases[] = {{3, "x"}, {-12, "negative code"}, {INT32_MAX, "with \"quotes\"\nand a line break"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        srhost_reset();
+        srhost_failCall("SRPutInteger32", 1, c.code, c.message);
+        LinkStream stream(host.get());
+        EXPECT_RAISES(stream.putScalar(int32_t{5}), "SRPutScalarError", linkText(c.code, c.message) + "SRPutInteger32");
+
+        // Read once, then the message goes back before the error is cleared.
+        EXPECT_EQ(srhost_callLog(), (std::vector<std::string>{"SRPutInteger32", "SRError", "SRErrorMessage",
+                                                               "SRReleaseErrorMessage", "SRClearError"}));
+        expectNothingLeftOpen();
+    }
+}
+
+TEST_F(LinkStatus, AnyNonZeroStatusIsSuccessAndTouchesNoErrorState) {
+    for (const int status : {1, -1, 2, INT32_MIN}) {
+        EXPECT_NO_THROW(checkLinkStatus(host.get(), status, "SRPutScalarError", "unused")) << status;
+    }
+    EXPECT_TRUE(srhost_callLog().empty());
+}
+
+// Every stream operation that calls the link reports its own registered
+// error and note when the call fails.
+TEST_F(LinkStatus, EachStreamOperationNamesItsErrorAndNote) {
+    struct Case {
+        const char* failing;
+        std::function<void(LinkStream&)> operation;
+        const char* error;
+        std::string note;
+    };
+    const std::vector<Case> cases{
+        {"SRPutInteger32", [](LinkStream& s) { s.putScalar(int32_t{1}); }, "SRPutScalarError", "SRPutInteger32"},
+        {"SRPutInteger64", [](LinkStream& s) { s.putScalar(1LL); }, "SRPutScalarError", "SRPutInteger64"},
+        {"SRPutReal64", [](LinkStream& s) { s.putScalar(1.0); }, "SRPutScalarError", "SRPutReal64"},
+        {"SRPutByteString", [](LinkStream& s) { s.putString("Duration"); }, "SRPutStringError",
+         "SRPut(UTF8/Byte)String"},
+        {"SRPutUTF8String", [](LinkStream& s) { s.putString("\xC3\xA9"); }, "SRPutStringError",
+         "SRPut(UTF8/Byte)String"},
+        {"SRGetUTF8String", [](LinkStream& s) { s.getString(); }, "SRGetStringError", "SRGetUTF8String"},
+        {"SRPutFunction", [](LinkStream& s) { s.putRule(); }, "SRPutFunctionError",
+         "Cannot put function: \"Rule\" with 2 arguments"},
+        {"SRPutFunction", [](LinkStream& s) { s.putFunction(FunctionHead("List", -3)); }, "SRPutFunctionError",
+         "Cannot put function: \"List\" with -3 arguments"},
+        {"SRTestHead", [](LinkStream& s) { s.testHead("List"); }, "SRTestHeadError", "Expected \"List\""},
+        {"SRTestHead", [](LinkStream& s) { s.getRule(); }, "SRTestHeadError", "Expected \"Rule\""},
+        {"SRGetFunction",
+         [](LinkStream& s) {
+             FunctionHead any("", 0);
+             s.getFunction(any);
+         },
+         "SRGetFunctionError", "Cannot get function"},
+        {"SRNewPacket", [](LinkStream& s) { s.newPacket(); }, "SRPacketHandleError", "Error in SRNewPacket"},
+        {"SREndPacket", [](LinkStream& s) { s.endPacket(); }, "SRPacketHandleError", "Error in SREndPacket"},
+        {"SRFlush", [](LinkStream& s) { s.flush(); }, "SRFlowControlError", "Error in SRFlush"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.note);
+        srhost_reset();
+        srhost_failCall(c.failing, 1, 7, "injected");
+        LinkStream stream(host.get());
+        EXPECT_RAISES(c.operation(stream), c.error, linkText(7, "injected") + c.note);
+        EXPECT_EQ(srhost_callCount(c.failing), 1);
+        expectNothingLeftOpen();
+    }
+}
+
+}  // namespace

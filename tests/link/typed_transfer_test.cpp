@@ -1,0 +1,234 @@
+// The typed transfer table: every numeric row carries the right link
+// function and name, values survive a put and get through a loopback link
+// unchanged, and the string rows fill in the counts their link function
+// does not give.
+#include <climits>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "link/typed_transfer.h"
+#include "link_test_support.h"
+
+namespace {
+
+using namespace TravexUtils;
+using link_test::HostLinkTest;
+
+template <typename T>
+struct Element;
+template <>
+struct Element<unsigned char> {
+    static constexpr const char* name = "Integer8";
+    static std::vector<unsigned char> values() { return {0, 1, 128, 255}; }
+};
+template <>
+struct Element<short> {
+    static constexpr const char* name = "Integer16";
+    static std::vector<short> values() { return {SHRT_MIN, -1, 0, SHRT_MAX}; }
+};
+template <>
+struct Element<int> {
+    static constexpr const char* name = "Integer32";
+    static std::vector<int> values() { return {INT_MIN, -1, 0, INT_MAX}; }
+};
+template <>
+struct Element<long long> {
+    static constexpr const char* name = "Integer64";
+    static std::vector<long long> values() { return {LLONG_MIN, -1, 4294967296LL, LLONG_MAX}; }
+};
+template <>
+struct Element<float> {
+    static constexpr const char* name = "Real32";
+    static std::vector<float> values() {
+        return {-1.5f, 0.1f, std::numeric_limits<float>::max(), std::numeric_limits<float>::denorm_min()};
+    }
+};
+template <>
+struct Element<double> {
+    static constexpr const char* name = "Real64";
+    static std::vector<double> values() {
+        return {-2.5, 0.1, std::numeric_limits<double>::max(), std::numeric_limits<double>::denorm_min()};
+    }
+};
+
+template <typename T>
+class NumericRowsTest : public HostLinkTest {
+protected:
+    void SetUp() override {
+        HostLinkTest::SetUp();
+        int code = -1;
+        loopback = SRLoopbackOpen(SRLinkEnvironment(host.get()), &code);
+        ASSERT_EQ(code, 0);
+        ASSERT_NE(loopback, nullptr);
+    }
+    void TearDown() override {
+        SRClose(loopback);
+        expectNothingLeftOpen();
+    }
+    SRLINK loopback = nullptr;
+};
+
+using ElementTypes = ::testing::Types<unsigned char, short, int, long long, float, double>;
+TYPED_TEST_SUITE(NumericRowsTest, ElementTypes);
+
+TYPED_TEST(NumericRowsTest, RowNamesAreTheLinkFunctionNames) {
+    const auto& rows = numericRows<TypeParam>();
+    const std::string type = Element<TypeParam>::name;
+    EXPECT_EQ(rows.scalarGetName, "SRGet" + type);
+    EXPECT_EQ(rows.scalarPutName, "SRPut" + type);
+    EXPECT_EQ(rows.listGetName, "SRGet" + type + "List");
+    EXPECT_EQ(rows.listPutName, "SRPut" + type + "List");
+    EXPECT_EQ(rows.arrayGetName, "SRGet" + type + "Array");
+    EXPECT_EQ(rows.arrayPutName, "SRPut" + type + "Array");
+}
+
+TYPED_TEST(NumericRowsTest, ScalarsListsAndArraysRoundTrip) {
+    const auto& rows = numericRows<TypeParam>();
+    const std::vector<TypeParam> values = Element<TypeParam>::values();
+    SRLINK link = this->loopback;
+
+    for (const TypeParam value : values) {
+        ASSERT_NE(rows.scalarPut(link, value), 0) << rows.scalarPutName;
+        TypeParam back{};
+        ASSERT_NE(rows.scalarGet(link, &back), 0) << rows.scalarGetName;
+        EXPECT_EQ(back, value) << rows.scalarPutName;
+    }
+
+    ASSERT_NE(rows.listPut(link, values.data(), static_cast<int>(values.size())), 0);
+    TypeParam* list = nullptr;
+    int length = 0;
+    ASSERT_NE(rows.listGet(link, &list, &length), 0);
+    EXPECT_EQ(std::vector<TypeParam>(list, list + length), values);
+    rows.listRelease(link, list, length);
+
+    const int dims[] = {2, 2};
+    ASSERT_NE(rows.arrayPut(link, values.data(), dims, nullptr, 2), 0);
+    TypeParam* data = nullptr;
+    int* gotDims = nullptr;
+    char** heads = nullptr;
+    int depth = 0;
+    ASSERT_NE(rows.arrayGet(link, &data, &gotDims, &heads, &depth), 0);
+    ASSERT_EQ(depth, 2);
+    EXPECT_EQ(std::vector<int>(gotDims, gotDims + 2), (std::vector<int>{2, 2}));
+    EXPECT_EQ(std::vector<TypeParam>(data, data + 4), values);
+    rows.arrayRelease(link, data, gotDims, heads, depth);
+}
+
+class ScalarPutWidening : public HostLinkTest {
+protected:
+    SrValue readBack() {
+        auto value = srhost_read(host.get());
+        EXPECT_TRUE(value.has_value());
+        return value.value_or(SrValue{});
+    }
+};
+
+TEST_F(ScalarPutWidening, Integer16KeepsItsSignAndReal32GoesOutAsItsDoubleValue) {
+    ASSERT_NE(numericRows<short>().scalarPut(host.get(), SHRT_MIN), 0);
+    SrValue v = readBack();
+    EXPECT_EQ(v, link_test::integer(SHRT_MIN));
+    EXPECT_EQ(v.origin, "SRPutInteger16");
+
+    ASSERT_NE(numericRows<float>().scalarPut(host.get(), 0.1f), 0);
+    v = readBack();
+    EXPECT_EQ(v, link_test::real(static_cast<double>(0.1f)));
+    EXPECT_EQ(v.origin, "SRPutReal32");
+}
+
+// String rows: what each put row writes, and what each get row hands out
+// for a text the host put, with the counts the row reports.
+class StringRowsTest : public HostLinkTest {
+protected:
+    template <typename U>
+    void expectPut(const StringRows<U>& rows, std::vector<U> units, const std::string& text, const char* origin) {
+        SCOPED_TRACE(rows.putName);
+        const int length = static_cast<int>(units.size());
+        units.push_back(0);  // the native row reads up to the zero
+        ASSERT_NE(rows.put(host.get(), units.data(), length), 0);
+        const auto written = srhost_read(host.get());
+        ASSERT_TRUE(written.has_value());
+        EXPECT_EQ(*written, link_test::str(text));
+        EXPECT_EQ(written->origin, origin);
+    }
+
+    template <typename U>
+    void expectGet(const StringRows<U>& rows, const std::string& text, const std::vector<U>& units, int length,
+                   int characters) {
+        SCOPED_TRACE(rows.getName);
+        ASSERT_TRUE(srhost_put(host.get(), link_test::str(text)));
+        const U* got = nullptr;
+        int gotLength = 0;
+        int gotCharacters = 0;
+        ASSERT_NE(rows.get(host.get(), &got, &gotLength, &gotCharacters), 0);
+        EXPECT_EQ(gotLength, length);
+        EXPECT_EQ(gotCharacters, characters);
+        std::size_t n = 0;
+        if (gotLength >= 0) {
+            n = static_cast<std::size_t>(gotLength);
+        } else {
+            while (got[n] != 0) ++n;
+        }
+        EXPECT_EQ(std::vector<U>(got, got + n), units);
+        rows.release(host.get(), got, gotLength);
+        EXPECT_EQ(srhost_liveLoans(), 0);
+    }
+};
+
+TEST_F(StringRowsTest, EveryEncodingPutsAndGetsThroughItsOwnLinkFunction) {
+    // "A", e acute, euro sign, and (where the encoding has it) a character
+    // beyond U+FFFF.
+    const std::string text = "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80";
+    const std::string bmpText = "A\xC3\xA9\xE2\x82\xAC";
+    const std::vector<char> native(text.begin(), text.end());
+    const std::vector<unsigned char> utf8(text.begin(), text.end());
+    const std::vector<unsigned short> utf16{0x41, 0xE9, 0x20AC, 0xD83D, 0xDE00};
+    const std::vector<unsigned short> ucs2{0x41, 0xE9, 0x20AC};
+    const std::vector<unsigned int> utf32{0x41, 0xE9, 0x20AC, 0x1F600};
+
+    expectPut(nativeStringRows(), native, text, "SRPutString");
+    expectGet(nativeStringRows(), text, native, -1, -1);
+
+    // Bytes are characters U+0000 to U+00FF; anything beyond comes back as
+    // the missing-character code.
+    expectPut(byteStringRows(), std::vector<unsigned char>{0x41, 0xE9}, "A\xC3\xA9", "SRPutByteString");
+    expectGet(byteStringRows(), bmpText, std::vector<unsigned char>{0x41, 0xE9, byteStringMissingCode}, 3, -1);
+
+    expectPut(utf8StringRows(), utf8, text, "SRPutUTF8String");
+    expectGet(utf8StringRows(), text, utf8, 10, 4);
+
+    expectPut(utf16StringRows(), utf16, text, "SRPutUTF16String");
+    expectGet(utf16StringRows(), text, utf16, 5, 4);
+
+    expectPut(ucs2StringRows(), ucs2, bmpText, "SRPutUCS2String");
+    expectGet(ucs2StringRows(), bmpText, ucs2, 3, -1);
+
+    expectPut(utf32StringRows(), utf32, text, "SRPutUTF32String");
+    expectGet(utf32StringRows(), text, utf32, 4, -1);
+
+    expectNothingLeftOpen();
+}
+
+TEST(StringRowNames, NameTheLinkFunctionOrTheUtf8Shortcut) {
+    struct Row {
+        const char* getName;
+        const char* putName;
+        const char* expectedGet;
+        const char* expectedPut;
+    };
+    const Row rows[] = {
+        {nativeStringRows().getName, nativeStringRows().putName, "SRGetString", "SRPutString"},
+        {byteStringRows().getName, byteStringRows().putName, "SRGetByteString", "SRPutByteString"},
+        {utf8StringRows().getName, utf8StringRows().putName, "SRGetUTF8String", "SRPut(UTF8/Byte)String"},
+        {utf16StringRows().getName, utf16StringRows().putName, "SRGetUTF16String", "SRPutUTF16String"},
+        {ucs2StringRows().getName, ucs2StringRows().putName, "SRGetUCS2String", "SRPutUCS2String"},
+        {utf32StringRows().getName, utf32StringRows().putName, "SRGetUTF32String", "SRPutUTF32String"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_STREQ(row.getName, row.expectedGet);
+        EXPECT_STREQ(row.putName, row.expectedPut);
+    }
+}
+
+}  // namespace

@@ -4,6 +4,7 @@
 // not installed.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -71,6 +72,8 @@ std::map<std::string, std::string> windowsGuids() {
                 for (int i = 0; i < 4; ++i) data1 |= static_cast<uint32_t>(static_cast<unsigned char>(code[i])) << (8 * i);
             } else if (formats.count((*it)[3])) {
                 data1 = static_cast<uint32_t>(formats[(*it)[3]]);
+            } else if (std::isdigit(static_cast<unsigned char>((*it)[3].str()[0]))) {
+                data1 = static_cast<uint32_t>(std::stoul((*it)[3], nullptr, 0));
             } else {
                 continue;
             }

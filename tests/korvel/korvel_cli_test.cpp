@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -25,7 +26,9 @@ struct KorvelRun {
 // Runs korvel with the given arguments (already quoted for the shell) and
 // optional standard input.
 KorvelRun korvel(const std::string& arguments, const std::string& input = "") {
-    const std::string dir = morvale_test::scratchDirectory("korvel_run");
+    static int runs = 0;
+    const std::string dir =
+        morvale_test::scratchDirectory("korvel_run_" + std::to_string(::getpid()) + "_" + std::to_string(++runs));
     const std::string in = dir + "/stdin", out = dir + "/stdout", err = dir + "/stderr";
     std::ofstream(in) << input;
     const int raw = std::system((std::string(KORVEL_PATH) + " " + arguments + " <" + in + " >" + out + " 2>" + err).c_str());
@@ -70,7 +73,7 @@ TEST(KorvelCli, PropertiesAndFrameCount) {
 
 TEST(KorvelCli, FramesWrittenAsPngMatchFfmpeg) {
     const std::string clip = fixture("rgb_lossless.avi");
-    const std::string out = morvale_test::scratchDirectory("korvel_frames");
+    const std::string out = morvale_test::scratchDirectory("korvel_frames_" + std::to_string(::getpid()));
     const KorvelRun run = korvel("MFReadVideoData " + q(clip) + " 3,1,3 --out " + q(out + "/frames"));
     ASSERT_EQ(run.status, 0) << run.err;
     const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(clip);

@@ -90,7 +90,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(PixelCase{Fixture::RgbAvi, 64, 48, 10, 0}, PixelCase{Fixture::RgbOddAvi, 33, 17, 7, 0},
                       PixelCase{Fixture::H264Small, 320, 240, 50, 2}, PixelCase{Fixture::Mpeg4Avi, 320, 240, 25, 2},
                       PixelCase{Fixture::Vp9Webm, 160, 120, 25, 2}, PixelCase{Fixture::MjpegAvi, 320, 240, 25, 2},
-                      PixelCase{Fixture::H264FiveFrames, 160, 120, 5, 2}),
+                      PixelCase{Fixture::H264FiveFrames, 160, 120, 5, 2},
+                      PixelCase{Fixture::H264FullHd, 1920, 1080, 10, 2}),
     [](const auto& instance) { return fixtureName(instance.param.fixture); });
 
 class SampleTimes : public ::testing::TestWithParam<Fixture> {};

@@ -57,6 +57,15 @@ HostArguments::HostArguments(const std::vector<ArgKind>& kinds, const std::vecto
         throw std::invalid_argument("expected " + std::to_string(kinds.size()) + " argument(s), got " +
                                     std::to_string(texts.size()));
     }
+    try {
+        addAll(kinds, texts);
+    } catch (...) {
+        release();  // what was made before the bad argument is still the host's to free
+        throw;
+    }
+}
+
+void HostArguments::addAll(const std::vector<ArgKind>& kinds, const std::vector<std::string>& texts) {
     for (std::size_t i = 0; i < kinds.size(); ++i) {
         MArgument slot{};
         const std::string& text = texts[i];
@@ -98,7 +107,9 @@ HostArguments::HostArguments(const std::vector<ArgKind>& kinds, const std::vecto
     }
 }
 
-HostArguments::~HostArguments() {
+HostArguments::~HostArguments() { release(); }
+
+void HostArguments::release() {
     // Strings the library did not read are still the host's.
     KorvelLibraryData host = hostLibraryData();
     for (char* s : strings_) {
@@ -107,6 +118,10 @@ HostArguments::~HostArguments() {
     for (MTensor t : tensors_) freeHostTensor(t);
     for (MImage i : images_) freeHostImage(i);
     for (MRawArray r : rawArrays_) freeHostRawArray(r);
+    strings_.clear();
+    tensors_.clear();
+    images_.clear();
+    rawArrays_.clear();
 }
 
 MArgument HostArguments::resultSlot(ResultKind kind) {

@@ -37,6 +37,9 @@ public:
     ResultStorage& result() { return result_; }
 
 private:
+    void addAll(const std::vector<ArgKind>& kinds, const std::vector<std::string>& texts);
+    void release();
+
     std::deque<mint> integers_;
     std::deque<char*> strings_;
     std::deque<MTensor> tensors_;

@@ -25,7 +25,10 @@ protected:
         res = 0;
         MArgument result{};
         result.integer = &res;
-        return runLibraryFunction(korvel::hostLibraryData(), 1, &arg, result, body, std::forward<Rest>(rest)...);
+        const int code =
+            runLibraryFunction(korvel::hostLibraryData(), 1, &arg, result, body, std::forward<Rest>(rest)...);
+        if (korvel::isLiveHostString(path)) korvel::hostLibraryData()->UTF8String_disown(path);  // not read
+        return code;
     }
 
     mint res = 0;

@@ -91,9 +91,11 @@ TEST_F(HostArrays, TypeMismatchesAreRefused) {
     EXPECT_EQ(errorName([&] { Tensor<long long> t(real); }), "TensorTypeError");
     EXPECT_EQ(errorName([&] { Tensor<double> t(real); }), "");
     EXPECT_EQ(errorName([&] { Image<unsigned char> i(realImage); }), "ImageTypeError");
-    RawArray<short> wrapped(raw);
-    EXPECT_EQ(wrapped.dimensions(), (std::vector<mint>{2, 4}));
-    EXPECT_FALSE(wrapped.isOwner());
+    {
+        RawArray<short> wrapped(raw);
+        EXPECT_EQ(wrapped.dimensions(), (std::vector<mint>{2, 4}));
+        EXPECT_FALSE(wrapped.isOwner());
+    }
     korvel::freeHostImage(realImage);
     korvel::freeHostTensor(real);
     korvel::freeHostRawArray(raw);

@@ -1,4 +1,6 @@
-// UTF-8 <-> platform wide strings; see utf.h.
+// UTF-8 <-> platform wide strings; see utf.h. One decoder and one encoder,
+// parameterised on whether the wide form is UTF-16 (surrogate pairs above
+// U+FFFF) or holds one unit per code point.
 #include "platform/utf.h"
 
 #include <cstdint>
@@ -11,13 +13,15 @@ constexpr bool kWideIsUtf16 = sizeof(wchar_t) == 2;
 
 bool isSurrogate(uint32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 
-void appendWide(std::wstring& out, uint32_t c) {
-    if (kWideIsUtf16 && c > 0xFFFF) {
+template <bool Utf16, class String>
+void appendUnits(String& out, uint32_t c) {
+    using Unit = typename String::value_type;
+    if (Utf16 && c > 0xFFFF) {
         c -= 0x10000;
-        out.push_back(static_cast<wchar_t>(0xD800 + (c >> 10)));
-        out.push_back(static_cast<wchar_t>(0xDC00 + (c & 0x3FF)));
+        out.push_back(static_cast<Unit>(0xD800 + (c >> 10)));
+        out.push_back(static_cast<Unit>(0xDC00 + (c & 0x3FF)));
     } else {
-        out.push_back(static_cast<wchar_t>(c));
+        out.push_back(static_cast<Unit>(c));
     }
 }
 
@@ -39,10 +43,9 @@ void appendUtf8(std::string& out, uint32_t c) {
     }
 }
 
-}  // namespace
-
-std::optional<std::wstring> utf8ToWide(std::string_view utf8) {
-    std::wstring out;
+template <bool Utf16, class String>
+std::optional<String> fromUtf8(std::string_view utf8) {
+    String out;
     out.reserve(utf8.size());
     size_t i = 0;
     while (i < utf8.size()) {
@@ -76,21 +79,22 @@ std::optional<std::wstring> utf8ToWide(std::string_view utf8) {
             c = (c << 6) | (next & 0x3Fu);
         }
         if (c < minimum || c > 0x10FFFF || isSurrogate(c)) return std::nullopt;
-        appendWide(out, c);
+        appendUnits<Utf16>(out, c);
         i += extra + 1;
     }
     return out;
 }
 
-std::optional<std::string> wideToUtf8(std::wstring_view wide) {
+template <bool Utf16, class View>
+std::optional<std::string> toUtf8(View units) {
     std::string out;
-    out.reserve(wide.size());
-    for (size_t i = 0; i < wide.size(); ++i) {
-        auto c = static_cast<uint32_t>(wide[i]);
-        if (kWideIsUtf16) c &= 0xFFFF;
-        if (kWideIsUtf16 && c >= 0xD800 && c <= 0xDBFF) {
-            if (i + 1 == wide.size()) return std::nullopt;
-            const auto low = static_cast<uint32_t>(wide[i + 1]) & 0xFFFF;
+    out.reserve(units.size());
+    for (size_t i = 0; i < units.size(); ++i) {
+        auto c = static_cast<uint32_t>(units[i]);
+        if (Utf16) c &= 0xFFFF;
+        if (Utf16 && c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 1 == units.size()) return std::nullopt;
+            const auto low = static_cast<uint32_t>(units[i + 1]) & 0xFFFF;
             if (low < 0xDC00 || low > 0xDFFF) return std::nullopt;
             c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
             ++i;
@@ -101,5 +105,15 @@ std::optional<std::string> wideToUtf8(std::wstring_view wide) {
     }
     return out;
 }
+
+}  // namespace
+
+std::optional<std::wstring> utf8ToWide(std::string_view utf8) { return fromUtf8<kWideIsUtf16, std::wstring>(utf8); }
+
+std::optional<std::string> wideToUtf8(std::wstring_view wide) { return toUtf8<kWideIsUtf16>(wide); }
+
+std::optional<std::u16string> utf8ToUtf16(std::string_view utf8) { return fromUtf8<true, std::u16string>(utf8); }
+
+std::optional<std::string> utf16ToUtf8(std::u16string_view utf16) { return toUtf8<true>(utf16); }
 
 }  // namespace MorvalePlatform

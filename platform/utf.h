@@ -19,4 +19,10 @@ std::optional<std::wstring> utf8ToWide(std::string_view utf8);
 // a code point.
 std::optional<std::string> wideToUtf8(std::wstring_view wide);
 
+// The same conversions to and from UTF-16 whatever the width of wchar_t:
+// exactly what utf8ToWide and wideToUtf8 do on Windows, available on every
+// system so that the surrogate-pair rules are exercised everywhere.
+std::optional<std::u16string> utf8ToUtf16(std::string_view utf8);
+std::optional<std::string> utf16ToUtf8(std::u16string_view utf16);
+
 }  // namespace MorvalePlatform

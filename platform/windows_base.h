@@ -7,6 +7,11 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
+// std::min and std::max stay callable: the Windows SDK defines min and max
+// as macros for C++ too unless told not to.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 #include <guiddef.h>
 #include <winerror.h>

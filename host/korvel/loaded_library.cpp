@@ -1,22 +1,14 @@
 #include "host/korvel/loaded_library.h"
 
-#include <dlfcn.h>
-
 #include <cstdlib>
-#include <filesystem>
 #include <stdexcept>
 
+#include "host/korvel/native_library.h"
 #include "host/stand_in/host_stand_in.h"
 
 namespace korvel {
 
-LoadedLibrary::LoadedLibrary(const std::string& path) {
-    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle_ == nullptr) {
-        const char* why = dlerror();
-        throw std::runtime_error(why != nullptr ? why : ("cannot load " + path));
-    }
-}
+LoadedLibrary::LoadedLibrary(const std::string& path) : handle_(openNativeLibrary(path)) {}
 
 LoadedLibrary::~LoadedLibrary() {
     if (initialized_) {
@@ -24,7 +16,7 @@ LoadedLibrary::~LoadedLibrary() {
             uninitialize();
         }
     }
-    dlclose(handle_);
+    closeNativeLibrary(handle_);
 }
 
 mint LoadedLibrary::version() const {
@@ -41,16 +33,13 @@ int LoadedLibrary::initialize() const {
     return code;
 }
 
-void* LoadedLibrary::symbol(const std::string& name) const { return dlsym(handle_, name.c_str()); }
+void* LoadedLibrary::symbol(const std::string& name) const { return findNativeSymbol(handle_, name); }
 
 std::string defaultLibraryPath(const char* argv0) {
     if (const char* env = std::getenv("MORVALE_LIBRARY"); env != nullptr && *env != '\0') {
         return env;
     }
-    std::error_code ec;
-    std::filesystem::path self = std::filesystem::canonical("/proc/self/exe", ec);
-    if (ec) self = std::filesystem::absolute(argv0);
-    return (self.parent_path() / MORVALE_LIBRARY_FILE).string();
+    return (executableFile(argv0).parent_path() / MORVALE_LIBRARY_FILE).string();
 }
 
 }  // namespace korvel

@@ -1,4 +1,4 @@
-// The product library loaded with dlopen and initialised with the stand-in
+// The product library loaded (dlopen or LoadLibrary) and initialised with the stand-in
 // host's table, as a host kernel does. Uninitialises and unloads on
 // destruction.
 #pragma once
@@ -13,7 +13,7 @@ using LibraryFunction = int (*)(KorvelLibraryData, mint, MArgument*, MArgument);
 
 class LoadedLibrary {
 public:
-    // Throws std::runtime_error with dlerror's text when loading fails.
+    // Throws std::runtime_error with the loader's reason when loading fails.
     explicit LoadedLibrary(const std::string& path);
     LoadedLibrary(const LoadedLibrary&) = delete;
     LoadedLibrary& operator=(const LoadedLibrary&) = delete;

@@ -1,5 +1,6 @@
-// PNG files for korvel's image results and arguments, through FFmpeg's PNG
-// encoder and decoder.
+// PNG files for korvel's image results and arguments: through FFmpeg's PNG
+// encoder and decoder on Linux (png_files.cpp), through the Windows Imaging
+// Component on Windows (png_files_wic.cpp).
 #pragma once
 
 #include <cstdint>
@@ -17,7 +18,8 @@ struct RgbPicture {
     std::vector<uint8_t> pixels;  // packed 8-bit RGB, top row first
 };
 
-// Reads any picture FFmpeg can decode and converts it to packed RGB.
+// Reads any picture the platform's decoders know and converts it to packed
+// RGB. Throws std::runtime_error.
 RgbPicture readRgbPicture(const std::string& path);
 
 }  // namespace korvel

@@ -1,5 +1,7 @@
 #include "host/stand_in/host_stand_in.h"
 
+#include "host/stand_in/array_storage.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -17,25 +19,16 @@ std::size_t elementSize(mint type) {
     }
 }
 
-struct FreeStorage {
-    void operator()(void* p) const { std::free(p); }
-};
-
-// One host array. Storage is zero-filled and aligned for any element type;
-// calloc lets large arrays start as untouched zero pages, as a host's
-// allocator would, instead of paying for a separate clearing pass.
+// One host array. Storage is zero-filled and aligned for any element type.
 struct HostArray {
     mint type = 0;
     std::vector<mint> dims;
-    std::unique_ptr<void, FreeStorage> storage;
+    ArrayStorage storage;
     mint shareCount = 0;
     mint flattened = 0;
 
-    void allocate(std::size_t bytes) {
-        storage.reset(std::calloc(bytes > 0 ? bytes : 1, 1));
-        if (!storage) throw std::bad_alloc();
-    }
-    void* data() { return storage.get(); }
+    void allocate(std::size_t bytes) { storage = ArrayStorage(bytes); }
+    void* data() { return storage.data(); }
 };
 
 struct HostImage : HostArray {

@@ -45,6 +45,16 @@ struct EraseCacheEntry {
     }
 };
 
+// The path's cached reader with its frames counted; the file is closed again.
+MFVideoReader& countedReader(MArgumentManager& manager, std::string& path) {
+    path = manager.getString(0);
+    MFVideoReader& reader = VideoInfoCache::getMFReader(path);
+    reader.open();
+    reader.countFrames();
+    reader.releaseSourceReader();
+    return reader;
+}
+
 }  // namespace
 
 MORVALE_EXPORT int MFInitVideoReader(KorvelLibraryData libData, mint Argc, MArgument* Args, MArgument Res) {
@@ -127,14 +137,7 @@ MORVALE_EXPORT int MFReadVideoFrameCount(KorvelLibraryData libData, mint Argc, M
     std::string path;
     return runLibraryFunction(
         libData, Argc, Args, Res,
-        [&path](MArgumentManager& manager) {
-            path = manager.getString(0);
-            MFVideoReader& reader = VideoInfoCache::getMFReader(path);
-            reader.open();
-            reader.countFrames();
-            reader.releaseSourceReader();
-            manager.setInteger(reader.info.frameCount);
-        },
+        [&path](MArgumentManager& manager) { manager.setInteger(countedReader(manager, path).info.frameCount); },
         EraseCacheEntry{path, false});
 }
 
@@ -143,12 +146,7 @@ MORVALE_EXPORT int MFReadVideoFrameDurations(KorvelLibraryData libData, mint Arg
     return runLibraryFunction(
         libData, Argc, Args, Res,
         [&path](MArgumentManager& manager) {
-            path = manager.getString(0);
-            MFVideoReader& reader = VideoInfoCache::getMFReader(path);
-            reader.open();
-            reader.countFrames();
-            reader.releaseSourceReader();
-            const auto& durations = reader.info.frameDurations;
+            const auto& durations = countedReader(manager, path).info.frameDurations;
             Tensor<double> result(durations, {static_cast<mint>(durations.size())});
             manager.setArrayResult(result);
         },

@@ -80,17 +80,8 @@ protected:
     void createInternal() override { ErrorManager::throwException("ImageNewError"); }
 
     void releaseInternal() override {
-        if (image_ == nullptr) {
-            return;
-        }
         KorvelImageFunctions fns = LibDataHolder::imageFunctions();
-        if (fns->MImage_shareCount(image_) > 0) {
-            fns->MImage_disown(image_);
-        }
-        if (this->isOwner()) {
-            fns->MImage_free(image_);
-        }
-        image_ = nullptr;
+        releaseHostArray(image_, this->isOwner(), fns->MImage_shareCount, fns->MImage_disown, fns->MImage_free);
     }
 
 private:

@@ -54,6 +54,23 @@ protected:
     bool owner_ = false;
 };
 
+// Gives up the host's share of an array and frees it when the wrapper owns
+// it; the handle is cleared. The same rule for tensors, images and raw arrays.
+template <typename Handle>
+void releaseHostArray(Handle& handle, bool owner, mint (*shareCount)(Handle), void (*disown)(Handle),
+                      void (*free)(Handle)) {
+    if (handle == nullptr) {
+        return;
+    }
+    if (shareCount(handle) > 0) {
+        disown(handle);
+    }
+    if (owner) {
+        free(handle);
+    }
+    handle = nullptr;
+}
+
 // Row-major strides for a dimension list: the last is 1, each other is the
 // next one times the next dimension.
 std::vector<mint> rowMajorOffsets(const std::vector<mint>& dims);

@@ -53,17 +53,9 @@ protected:
     void createInternal() override { create(); }
 
     void releaseInternal() override {
-        if (array_ == nullptr) {
-            return;
-        }
         KorvelRawArrayFunctions fns = LibDataHolder::rawArrayFunctions();
-        if (fns->MRawArray_shareCount(array_) > 0) {
-            fns->MRawArray_disown(array_);
-        }
-        if (this->isOwner()) {
-            fns->MRawArray_free(array_);
-        }
-        array_ = nullptr;
+        releaseHostArray(array_, this->isOwner(), fns->MRawArray_shareCount, fns->MRawArray_disown,
+                         fns->MRawArray_free);
     }
 
 private:

@@ -75,17 +75,8 @@ protected:
 
     // Drops the host's share and frees the tensor if this wrapper owns it.
     void releaseInternal() override {
-        if (tensor_ == nullptr) {
-            return;
-        }
         KorvelLibraryData lib = LibDataHolder::getLibraryData();
-        if (lib->MTensor_shareCount(tensor_) > 0) {
-            lib->MTensor_disown(tensor_);
-        }
-        if (this->isOwner()) {
-            lib->MTensor_free(tensor_);
-        }
-        tensor_ = nullptr;
+        releaseHostArray(tensor_, this->isOwner(), lib->MTensor_shareCount, lib->MTensor_disown, lib->MTensor_free);
     }
 
 private:

@@ -129,6 +129,15 @@ void MFVideoReader::rewind() {
     currentFrameIndex_ = -1;
 }
 
+DWORD MFVideoReader::readSample(ComPtr<IMFSample>& sample) {
+    DWORD streamIndex = 0;  // the stream and the time stamp are not needed
+    DWORD flags = 0;
+    LONGLONG timestamp = 0;
+    checkHResult(sourceReader_->ReadSample(kFirstVideoStream, 0, &streamIndex, &flags, &timestamp, &sample),
+                 "MFSampleReadError", "Can't read video sample");
+    return flags;
+}
+
 void MFVideoReader::readDecodedSize() {
     ComPtr<IMFMediaType> type;
     checkHResult(sourceReader_->GetCurrentMediaType(kFirstVideoStream, &type), "MFPropertyGetError",
@@ -184,12 +193,8 @@ void MFVideoReader::readFrames(const FrameRequest& request, bool nextFrame, uint
             break;
         }
 
-        DWORD streamIndex = 0;
-        DWORD flags = 0;
-        LONGLONG timestamp = 0;
         ComPtr<IMFSample> sample;
-        checkHResult(sourceReader_->ReadSample(kFirstVideoStream, 0, &streamIndex, &flags, &timestamp, &sample),
-                     "MFSampleReadError", "Can't read video sample");
+        const DWORD flags = readSample(sample);
 
         if (flags & MF_SOURCE_READERF_ENDOFSTREAM) {
             if (nextFrame) {
@@ -252,12 +257,8 @@ void MFVideoReader::countFrames() {
     uint32_t count = 0;
     info.frameDurations.clear();
     for (;;) {
-        DWORD streamIndex = 0;
-        DWORD flags = 0;
-        LONGLONG timestamp = 0;
         ComPtr<IMFSample> sample;
-        checkHResult(sourceReader_->ReadSample(kFirstVideoStream, 0, &streamIndex, &flags, &timestamp, &sample),
-                     "MFSampleReadError", "Can't read video sample");
+        const DWORD flags = readSample(sample);
         if ((flags & MF_SOURCE_READERF_ENDOFSTREAM) || !sample) {
             break;
         }

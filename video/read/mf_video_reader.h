@@ -49,6 +49,8 @@ public:
     VideoInfo info;
 
 private:
+    // The next sample of the first video stream; returns the stream flags.
+    DWORD readSample(MorvalePlatform::ComPtr<IMFSample>& sample);
     void readDecodedSize();
     void copySample(IMFSample* sample, const FrameRequest::Slots& slots, uint8_t* destination);
 

@@ -1,7 +1,7 @@
 // PNG files through the Windows Imaging Component, the system's own codec
 // set, for the Windows build of korvel (there is no FFmpeg to link there).
-// WIC works in blue-green-red order; rows are swapped to and from the packed
-// RGB that korvel's images use.
+// WIC works in blue-green-red order; pixels are reordered to and from the
+// packed RGB that korvel's images use.
 #include "host/korvel/png_files.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -64,6 +64,7 @@ void check(HRESULT hr, const char* what, const std::string& path) {
 
 std::wstring widePath(const std::string& path) { return std::filesystem::path(path).wstring(); }
 
+// Packed RGB to packed BGR in place.
 void swapRedBlue(uint8_t* pixels, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) std::swap(pixels[3 * i], pixels[3 * i + 2]);
 }
@@ -116,20 +117,29 @@ RgbPicture readRgbPicture(const std::string& path) {
           "cannot open picture", path);
     Ref<IWICBitmapFrameDecode> frame;
     check(decoder->GetFrame(0, frame.put()), "no picture in", path);
+    // 32-bit BGRA is the one target every WIC converter offers from every
+    // source format (gray, palette, 16-bit, with or without alpha); the
+    // alpha channel is dropped.
     Ref<IWICBitmapSource> converted;
-    check(WICConvertBitmapSource(GUID_WICPixelFormat24bppBGR, frame.get(), converted.put()),
+    check(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, frame.get(), converted.put()),
           "cannot convert picture", path);
     UINT width = 0;
     UINT height = 0;
     check(converted->GetSize(&width, &height), "cannot read picture", path);
+    const std::size_t count = static_cast<std::size_t>(width) * height;
+    std::vector<uint8_t> bgra(count * 4);
+    check(converted->CopyPixels(nullptr, width * 4, static_cast<UINT>(bgra.size()), bgra.data()),
+          "cannot decode picture", path);
 
     RgbPicture picture;
     picture.width = static_cast<int>(width);
     picture.height = static_cast<int>(height);
-    picture.pixels.resize(static_cast<std::size_t>(width) * height * 3);
-    check(converted->CopyPixels(nullptr, width * 3, static_cast<UINT>(picture.pixels.size()), picture.pixels.data()),
-          "cannot decode picture", path);
-    swapRedBlue(picture.pixels.data(), static_cast<std::size_t>(width) * height);
+    picture.pixels.resize(count * 3);
+    for (std::size_t i = 0; i < count; ++i) {
+        picture.pixels[3 * i] = bgra[4 * i + 2];
+        picture.pixels[3 * i + 1] = bgra[4 * i + 1];
+        picture.pixels[3 * i + 2] = bgra[4 * i];
+    }
     return picture;
 }
 

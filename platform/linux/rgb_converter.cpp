@@ -65,7 +65,17 @@ HRESULT RgbConverter::convert(const AVFrame& frame, const RgbLayout& layout, Com
 DeferredRgbFrame::DeferredRgbFrame(std::shared_ptr<RgbConverter> converter, FramePtr frame, RgbLayout layout)
     : converter_(std::move(converter)), frame_(std::move(frame)), layout_(layout) {}
 
+DeferredRgbFrame::DeferredRgbFrame(std::shared_ptr<RgbConverter> converter, std::shared_ptr<LazyVideoDecoder> decoder,
+                                   std::shared_ptr<FrameSlot> slot, RgbLayout layout)
+    : converter_(std::move(converter)), decoder_(std::move(decoder)), slot_(std::move(slot)), layout_(layout) {}
+
 HRESULT DeferredRgbFrame::produce(ComPtr<IMFMediaBuffer>& buffer) {
+    if (!frame_) {
+        if (!decoder_ || !slot_) return E_UNEXPECTED;
+        if (HRESULT hr = decoder_->takeFrame(*slot_, frame_); FAILED(hr)) return hr;
+        decoder_.reset();
+        slot_.reset();
+    }
     HRESULT hr = converter_->convert(*frame_, layout_, buffer);
     if (SUCCEEDED(hr)) frame_.reset();
     return hr;

@@ -11,6 +11,7 @@
 
 #include "platform/com_ptr.h"
 #include "platform/linux/ffmpeg_handles.h"
+#include "platform/linux/lazy_video_decoder.h"
 #include "platform/linux/sample.h"
 
 namespace MorvalePlatform {
@@ -41,16 +42,22 @@ private:
     DWORD poolBufferSize_ = 0;
 };
 
-// A decoded frame waiting in a sample until its buffer is asked for.
+// A frame waiting in a sample until its buffer is asked for: decoded
+// already, or to be decoded then by the stream's lazy decoder (which the
+// sample keeps alive until it has the frame).
 class DeferredRgbFrame final : public DeferredBuffer {
 public:
     DeferredRgbFrame(std::shared_ptr<RgbConverter> converter, FramePtr frame, RgbLayout layout);
+    DeferredRgbFrame(std::shared_ptr<RgbConverter> converter, std::shared_ptr<LazyVideoDecoder> decoder,
+                     std::shared_ptr<FrameSlot> slot, RgbLayout layout);
     DWORD length() const override { return layout_.bytes(); }
     HRESULT produce(ComPtr<IMFMediaBuffer>& buffer) override;
 
 private:
     std::shared_ptr<RgbConverter> converter_;
     FramePtr frame_;
+    std::shared_ptr<LazyVideoDecoder> decoder_;  // until frame_ is here
+    std::shared_ptr<FrameSlot> slot_;
     RgbLayout layout_;
 };
 

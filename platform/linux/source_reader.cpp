@@ -2,6 +2,8 @@
 #include "platform/linux/source_reader.h"
 
 #include <cstring>
+#include <iterator>
+#include <optional>
 
 #include "platform/linux/memory_buffer.h"
 #include "platform/linux/native_media_types.h"
@@ -55,6 +57,13 @@ SourceReader::SourceReader(FormatContextPtr format, const Options& options)
         stream.current = stream.native->copy();
         av->discard = stream.selected ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
         streams_.push_back(std::move(stream));
+    }
+}
+
+SourceReader::~SourceReader() {
+    // Samples still waiting for frames keep their decoder and its packets.
+    for (auto& stream : streams_) {
+        if (stream.lazy) stream.lazy->close();
     }
 }
 
@@ -163,7 +172,65 @@ HRESULT SourceReader::readPacketSample(Stream& stream, DWORD& flags, ComPtr<Samp
     return S_OK;
 }
 
+HRESULT SourceReader::decodeWhileReading(Stream& stream) {
+    std::unique_ptr<StreamDecoder> decoder;
+    if (HRESULT hr = StreamDecoder::open(*stream.av, decoder); FAILED(hr)) return hr;
+    std::vector<PacketPtr> packets = stream.lazy->takePackets();
+    stream.queue.insert(stream.queue.begin(), std::make_move_iterator(packets.begin()),
+                        std::make_move_iterator(packets.end()));
+    stream.lazy.reset();
+    stream.decoder = std::move(decoder);
+    return S_OK;
+}
+
 HRESULT SourceReader::readFrameSample(Stream& stream, DWORD& flags, ComPtr<Sample>& sample) {
+    if (!stream.lazy) return readDecodedFrameSample(stream, flags, sample);
+    LazyVideoDecoder& lazy = *stream.lazy;
+    while (lazy.wantsPackets()) {
+        PacketPtr packet = nextPacketFor(stream);
+        if (!packet) {
+            lazy.endInput();
+            break;
+        }
+        lazy.addPacket(std::move(packet));
+    }
+    if (!stream.lazyChecked) {
+        stream.lazyChecked = true;
+        // Frames whose times or size only the decoder knows.
+        if (!lazy.allTimed() || stream.av->codecpar->width <= 0 || stream.av->codecpar->height <= 0) {
+            if (HRESULT hr = decodeWhileReading(stream); FAILED(hr)) return hr;
+            return readDecodedFrameSample(stream, flags, sample);
+        }
+    }
+    std::optional<LazyVideoDecoder::Issued> issued = lazy.issue();
+    if (!issued) {
+        stream.ended = true;
+        flags |= MF_SOURCE_READERF_ENDOFSTREAM;
+        return S_OK;
+    }
+    // The stream's size stands for the decoded one (they agree: FFmpeg
+    // takes it from the first decoded frame when it opens the file).
+    const RgbLayout layout = layoutFor(stream, stream.av->codecpar->width, stream.av->codecpar->height);
+    if (!(layout == stream.layout)) {
+        setRgbCurrentType(stream, layout);
+        flags |= MF_SOURCE_READERF_CURRENTMEDIATYPECHANGED;
+    }
+    sample = Sample::create();
+    if (issued->time != LazyVideoDecoder::kUntimed && options_.quirks.untimedFrame != stream.frameIndex) {
+        sample->setTime(av_rescale_q(issued->time, stream.av->time_base, kHundredNanoseconds));
+    }
+    const LONGLONG duration = issued->duration > 0
+                                  ? av_rescale_q(issued->duration, stream.av->time_base, kHundredNanoseconds)
+                                  : frameDuration(stream);
+    if (duration > 0) sample->setDuration(duration);
+    sample->attributes().setUINT32(MFSampleExtension_CleanPoint, issued->keyframe ? 1 : 0);
+    sample->setDeferredBuffer(
+        std::make_unique<DeferredRgbFrame>(stream.converter, stream.lazy, std::move(issued->slot), layout));
+    ++stream.frameIndex;
+    return S_OK;
+}
+
+HRESULT SourceReader::readDecodedFrameSample(Stream& stream, DWORD& flags, ComPtr<Sample>& sample) {
     FramePtr frame(av_frame_alloc());
     if (!frame) return E_OUTOFMEMORY;
     for (;;) {
@@ -352,8 +419,8 @@ HRESULT SourceReader::SetCurrentMediaType(DWORD index, DWORD*, IMFMediaType* typ
 
     if (major == MFMediaType_Video && (subtype == MFVideoFormat_RGB32 || subtype == MFVideoFormat_ARGB32)) {
         if (!options_.videoProcessing && subtype != nativeSubtype) return MF_E_TOPO_CODEC_NOT_FOUND;
-        if (!stream->decoder) {
-            if (HRESULT hr = StreamDecoder::open(*stream->av, stream->decoder); FAILED(hr)) return hr;
+        if (!stream->lazy && !stream->decoder) {
+            if (HRESULT hr = LazyVideoDecoder::open(*stream->av, stream->lazy); FAILED(hr)) return hr;
         }
         if (!stream->converter) stream->converter = std::make_shared<RgbConverter>();
         UINT64 size = 0;
@@ -369,6 +436,13 @@ HRESULT SourceReader::SetCurrentMediaType(DWORD index, DWORD*, IMFMediaType* typ
         return setPcmOutput(*stream, *type, subtype);
     }
     if (subtype == nativeSubtype) {
+        if (stream->lazy) {
+            // Samples already read keep what they need; packets read ahead
+            // for samples not yet issued are dropped with it.
+            stream->lazy->close();
+            stream->lazy.reset();
+            stream->lazyChecked = false;
+        }
         stream->decoding = false;
         stream->current = stream->native->copy();
         return S_OK;
@@ -381,6 +455,14 @@ HRESULT SourceReader::SetCurrentPosition(REFGUID format, REFPROPVARIANT position
     if (format != GUID_NULL || position.vt != VT_I8) return MF_E_UNSUPPORTED_TIME_FORMAT;
     if (position.hVal.QuadPart < 0) return MF_E_INVALID_POSITION;
     std::lock_guard lock(mutex_);
+    // A lazy decoder that samples still wait on stays theirs; the stream
+    // starts again with a fresh one. Opened first, so a failure changes
+    // nothing.
+    std::vector<std::shared_ptr<LazyVideoDecoder>> fresh(streams_.size());
+    for (size_t i = 0; i < streams_.size(); ++i) {
+        if (!streams_[i].lazy || streams_[i].lazy.use_count() == 1) continue;
+        if (HRESULT hr = LazyVideoDecoder::open(*streams_[i].av, fresh[i]); FAILED(hr)) return hr;
+    }
     int64_t target = av_rescale_q(position.hVal.QuadPart, kHundredNanoseconds, AV_TIME_BASE_Q);
     if (format_->start_time != AV_NOPTS_VALUE && target < format_->start_time) target = format_->start_time;
     if (av_seek_frame(format_.get(), -1, target, AVSEEK_FLAG_BACKWARD) < 0 &&
@@ -388,9 +470,16 @@ HRESULT SourceReader::SetCurrentPosition(REFGUID format, REFPROPVARIANT position
         return E_FAIL;
     }
     demuxEnded_ = false;
-    for (auto& stream : streams_) {
+    for (size_t i = 0; i < streams_.size(); ++i) {
+        Stream& stream = streams_[i];
         stream.queue.clear();
         if (stream.decoder) stream.decoder->flush();
+        if (fresh[i]) {
+            stream.lazy->close();
+            stream.lazy = std::move(fresh[i]);
+        } else if (stream.lazy) {
+            stream.lazy->reset();
+        }
         stream.ended = false;
         stream.frameIndex = 0;
         if (stream.pcm) {
@@ -444,6 +533,7 @@ HRESULT SourceReader::Flush(DWORD index) {
     auto flush = [](Stream& stream) {
         stream.queue.clear();
         if (stream.decoder) stream.decoder->flush();
+        if (stream.lazy) stream.lazy->skipUnissued();
     };
     if (index == MF_SOURCE_READER_ALL_STREAMS) {
         for (auto& stream : streams_) flush(stream);

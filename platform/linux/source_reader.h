@@ -5,8 +5,13 @@
 // Before SetCurrentMediaType a stream's current type is its native type and
 // ReadSample delivers its compressed packets. Setting RGB32 (or ARGB32) on a
 // video stream makes the reader decode and convert: the current type then
-// reports RGB32, the output frame size and a stride of width x 4, and
-// samples hold the decoded frame until a caller asks for its buffer. Setting
+// reports RGB32, the output frame size and a stride of width x 4. Decoding
+// is lazy: ReadSample takes a sample's time, duration and place in
+// presentation order from the demuxed packets, and the frame is decoded and
+// converted only when a caller asks for the sample's buffer (see
+// LazyVideoDecoder). A stream whose packets lack presentation times (AVI
+// with B-frames, say) is decoded as it is read instead, since its frames'
+// times are only known once decoded. Setting
 // an uncompressed type needs MF_SOURCE_READER_ENABLE_VIDEO_PROCESSING (or the
 // advanced variant) unless the stream already is of that type; without it
 // the result is MF_E_TOPO_CODEC_NOT_FOUND, as on Windows.
@@ -28,6 +33,7 @@
 #include "platform/com_ptr.h"
 #include "platform/linux/com_object.h"
 #include "platform/linux/ffmpeg_handles.h"
+#include "platform/linux/lazy_video_decoder.h"
 #include "platform/linux/media_type.h"
 #include "platform/linux/pcm_converter.h"
 #include "platform/linux/rgb_converter.h"
@@ -75,6 +81,11 @@ private:
         int requestedWidth = 0;  // 0: the decoded size
         int requestedHeight = 0;
         RgbLayout layout;  // the layout the current type reports
+        // Video: frames decoded on demand, shared with the samples waiting
+        // for them; null when the stream is decoded as it is read (decoder).
+        std::shared_ptr<LazyVideoDecoder> lazy;
+        bool lazyChecked = false;  // the first packets showed whether lazy decoding can work
+        // Audio, and video decoded as it is read.
         std::unique_ptr<StreamDecoder> decoder;
         std::shared_ptr<RgbConverter> converter;
         int64_t frameIndex = 0;  // frames delivered since the start or the last seek
@@ -85,6 +96,7 @@ private:
     };
 
     SourceReader(FormatContextPtr format, const Options& options);
+    ~SourceReader() override;
 
     Stream* streamAt(DWORD index);
     // The next demuxed packet of the stream; packets of other selected
@@ -92,6 +104,10 @@ private:
     PacketPtr nextPacketFor(Stream& stream);
     HRESULT readPacketSample(Stream& stream, DWORD& flags, ComPtr<Sample>& sample);
     HRESULT readFrameSample(Stream& stream, DWORD& flags, ComPtr<Sample>& sample);
+    HRESULT readDecodedFrameSample(Stream& stream, DWORD& flags, ComPtr<Sample>& sample);
+    // Hands the lazy decoder's packets back to the stream's queue and decodes
+    // the stream as it is read from then on.
+    HRESULT decodeWhileReading(Stream& stream);
     HRESULT readAudioSample(Stream& stream, DWORD& flags, ComPtr<Sample>& sample);
     HRESULT setPcmOutput(Stream& stream, IMFMediaType& requested, const GUID& subtype);
     RgbLayout layoutFor(const Stream& stream, int frameWidth, int frameHeight) const;

@@ -1,6 +1,7 @@
 // StreamDecoder; see stream_decoder.h.
 #include "platform/linux/stream_decoder.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace MorvalePlatform {
@@ -41,6 +42,12 @@ StreamDecoder::Received StreamDecoder::receive(AVFrame& frame) {
 void StreamDecoder::flush() {
     avcodec_flush_buffers(context_.get());
     draining_ = false;
+}
+
+int StreamDecoder::outputDelay() const noexcept {
+    const bool frameThreads = (context_->active_thread_type & FF_THREAD_FRAME) != 0;
+    const int threadDelay = frameThreads && context_->thread_count > 1 ? context_->thread_count - 1 : 0;
+    return threadDelay + std::max(0, context_->has_b_frames);
 }
 
 }  // namespace MorvalePlatform

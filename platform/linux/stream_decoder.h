@@ -22,8 +22,13 @@ public:
     // are skipped, as the ffmpeg tool does.
     void send(const AVPacket* packet);
     Received receive(AVFrame& frame);
-    // Drops everything in flight (after a seek).
+    // Drops everything in flight (after a seek). Needed before sending more
+    // once the decoder has been drained.
     void flush();
+
+    // Packets the decoder may take beyond a frame's own before it gives that
+    // frame out: one per extra frame thread, plus its reordering depth.
+    int outputDelay() const noexcept;
 
 private:
     explicit StreamDecoder(CodecContextPtr context) noexcept : context_(std::move(context)) {}

@@ -31,8 +31,9 @@ void failCall(const std::string& name, HRESULT result, int occurrence = 1);
 // Uses of the named call since the last reset (failed uses included).
 long callCount(const std::string& name);
 
-// Clears armed failures, call counts, the frame counters and the quirks.
-// Live objects and the start/stop counters are not touched.
+// Clears armed failures, call counts, the frame counters and the quirks,
+// and starts the retained-packet peak again from the current count. Live
+// objects and the start/stop counters are not touched.
 void reset();
 
 // COM objects of the Linux implementation alive now (media types,
@@ -43,6 +44,12 @@ long liveObjects();
 // since the last reset.
 long decodedFrames();
 long rgbConversions();
+
+// Compressed video packets that source readers, and samples still waiting
+// for their frame, hold on to now (so that a frame can be decoded when its
+// buffer is asked for), and the largest such count since the last reset.
+long retainedPackets();
+long peakRetainedPackets();
 
 // Balance of MFStartup/MFShutdown (process) and CoInitializeEx/CoUninitialize
 // (calling thread).
@@ -90,6 +97,8 @@ __attribute__((visibility("default"))) void MorvalePlatformTest_reset();
 __attribute__((visibility("default"))) long MorvalePlatformTest_liveObjects();
 __attribute__((visibility("default"))) long MorvalePlatformTest_decodedFrames();
 __attribute__((visibility("default"))) long MorvalePlatformTest_rgbConversions();
+__attribute__((visibility("default"))) long MorvalePlatformTest_retainedPackets();
+__attribute__((visibility("default"))) long MorvalePlatformTest_peakRetainedPackets();
 __attribute__((visibility("default"))) long MorvalePlatformTest_mfStartupCount();
 __attribute__((visibility("default"))) long MorvalePlatformTest_comInitCount();
 // Quirks field by field; -1 disables the frame-indexed ones.

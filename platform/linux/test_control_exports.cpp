@@ -13,6 +13,8 @@ void MorvalePlatformTest_reset() { TestControl::reset(); }
 long MorvalePlatformTest_liveObjects() { return TestControl::liveObjects(); }
 long MorvalePlatformTest_decodedFrames() { return TestControl::decodedFrames(); }
 long MorvalePlatformTest_rgbConversions() { return TestControl::rgbConversions(); }
+long MorvalePlatformTest_retainedPackets() { return TestControl::retainedPackets(); }
+long MorvalePlatformTest_peakRetainedPackets() { return TestControl::peakRetainedPackets(); }
 long MorvalePlatformTest_mfStartupCount() { return TestControl::mfStartupCount(); }
 long MorvalePlatformTest_comInitCount() { return TestControl::comInitCount(); }
 

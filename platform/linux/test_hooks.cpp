@@ -31,6 +31,8 @@ CallState& callState() {
 std::atomic<long> liveObjectCount{0};
 std::atomic<long> decodedFrameCount{0};
 std::atomic<long> convertedFrameCount{0};
+std::atomic<long> retainedPacketCount{0};
+std::atomic<long> retainedPacketPeak{0};
 thread_local int internalDepth = 0;
 
 }  // namespace
@@ -58,6 +60,13 @@ void objectCreated() noexcept { liveObjectCount.fetch_add(1, std::memory_order_r
 void objectDestroyed() noexcept { liveObjectCount.fetch_sub(1, std::memory_order_relaxed); }
 void frameDecoded() noexcept { decodedFrameCount.fetch_add(1, std::memory_order_relaxed); }
 void frameConverted() noexcept { convertedFrameCount.fetch_add(1, std::memory_order_relaxed); }
+
+void packetsRetained(long delta) noexcept {
+    const long now = retainedPacketCount.fetch_add(delta, std::memory_order_relaxed) + delta;
+    long peak = retainedPacketPeak.load(std::memory_order_relaxed);
+    while (now > peak && !retainedPacketPeak.compare_exchange_weak(peak, now, std::memory_order_relaxed)) {
+    }
+}
 
 TestControl::Quirks currentQuirks() {
     CallState& state = callState();
@@ -92,11 +101,14 @@ void reset() {
     state.quirks = Quirks{};
     decodedFrameCount = 0;
     convertedFrameCount = 0;
+    retainedPacketPeak = retainedPacketCount.load();
 }
 
 long liveObjects() { return liveObjectCount.load(); }
 long decodedFrames() { return decodedFrameCount.load(); }
 long rgbConversions() { return convertedFrameCount.load(); }
+long retainedPackets() { return retainedPacketCount.load(); }
+long peakRetainedPackets() { return retainedPacketPeak.load(); }
 
 void setQuirks(const Quirks& quirks) {
     CallState& state = callState();

@@ -32,6 +32,9 @@ void objectCreated() noexcept;
 void objectDestroyed() noexcept;
 void frameDecoded() noexcept;
 void frameConverted() noexcept;
+// Compressed packets a lazy video decoder holds on to: delta is +1 for each
+// packet kept, -1 for each one let go.
+void packetsRetained(long delta) noexcept;
 
 TestControl::Quirks currentQuirks();
 

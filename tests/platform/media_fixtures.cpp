@@ -65,6 +65,20 @@ Recipe recipeOf(Fixture fixture) {
             return {"h264_faststart.mp4",
                     "-f lavfi -i testsrc=size=320x240:rate=25 -frames:v 50 -c:v libx264 -pix_fmt yuv420p -g 12 -bf 2 "
                     "-movflags +faststart"};
+        case Fixture::H264Default:
+            return {"h264_default.mp4",
+                    "-f lavfi -i testsrc2=size=320x240:rate=25 -frames:v 60 -c:v libx264 -pix_fmt yuv420p"};
+        case Fixture::H264OpenGop:
+            return {"h264_open_gop.mp4",
+                    "-f lavfi -i testsrc2=size=320x240:rate=25 -frames:v 100 -c:v libx264 -pix_fmt yuv420p -g 20 "
+                    "-keyint_min 20 -sc_threshold 0 -bf 3 -x264-params open-gop=1"};
+        case Fixture::H264Long:
+            return {"h264_long.mp4",
+                    "-f lavfi -i testsrc=size=160x120:rate=25 -frames:v 1500 -c:v libx264 -preset superfast "
+                    "-pix_fmt yuv420p -g 25 -keyint_min 25 -sc_threshold 0"};
+        case Fixture::H264Avi:
+            return {"h264_bframes.avi",
+                    "-f lavfi -i testsrc2=size=160x120:rate=25 -frames:v 30 -c:v libx264 -pix_fmt yuv420p -bf 2"};
     }
     throw std::logic_error("unknown fixture");
 }
@@ -109,6 +123,10 @@ std::string fixtureName(Fixture fixture) {
         case Fixture::RgbOddAvi: return "RgbOddAvi";
         case Fixture::AudioFirstMp4: return "AudioFirstMp4";
         case Fixture::H264FastStart: return "H264FastStart";
+        case Fixture::H264Default: return "H264Default";
+        case Fixture::H264OpenGop: return "H264OpenGop";
+        case Fixture::H264Long: return "H264Long";
+        case Fixture::H264Avi: return "H264Avi";
     }
     return "Unknown";
 }
@@ -210,6 +228,57 @@ std::vector<PacketTiming> probeVideoPacketTimes(const std::string& path) {
     }
     std::sort(packets.begin(), packets.end(), [](const auto& a, const auto& b) { return a.time < b.time; });
     return packets;
+}
+
+namespace {
+
+// The key=value fields of one line of ffprobe's compact output.
+std::map<std::string, std::string> compactFields(const std::string& line) {
+    std::map<std::string, std::string> fields;
+    std::istringstream parts(line);
+    std::string part;
+    while (std::getline(parts, part, '|')) {
+        const auto equals = part.find('=');
+        if (equals != std::string::npos) fields[part.substr(0, equals)] = part.substr(equals + 1);
+    }
+    return fields;
+}
+
+}  // namespace
+
+std::vector<PacketTiming> probeVideoFrameTimes(const std::string& path) {
+    const auto timeBase = parseRational(runCommand(
+        "ffprobe -v error -select_streams v:0 -show_entries stream=time_base -of csv=p=0 '" + path + "'"));
+    const std::string output = runCommand(
+        "ffprobe -v error -select_streams v:0 -show_entries frame=best_effort_timestamp,pkt_duration "
+        "-of compact=p=0 '" + path + "'");
+    std::vector<PacketTiming> frames;
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        // Lines of side data carry neither field.
+        auto fields = compactFields(line);
+        if (!fields.count("best_effort_timestamp")) continue;
+        const std::string& time = fields["best_effort_timestamp"];
+        const std::string& duration = fields["pkt_duration"];
+        frames.push_back({time == "N/A" ? INT64_MIN : to100ns(std::stoll(time), timeBase),
+                          duration.empty() || duration == "N/A" ? 0 : to100ns(std::stoll(duration), timeBase)});
+    }
+    return frames;
+}
+
+std::vector<PacketPlace> probeVideoPacketPlaces(const std::string& path) {
+    const std::string output = runCommand(
+        "ffprobe -v error -select_streams v:0 -show_entries packet=pos,size -of compact=p=0 '" + path + "'");
+    std::vector<PacketPlace> places;
+    std::istringstream lines(output);
+    std::string line;
+    while (std::getline(lines, line)) {
+        auto fields = compactFields(line);
+        if (!fields.count("pos") || !fields.count("size")) continue;
+        places.push_back({std::stoll(fields["pos"]), std::stoll(fields["size"])});
+    }
+    return places;
 }
 
 int64_t probeDuration100ns(const std::string& path) {

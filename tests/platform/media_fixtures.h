@@ -23,6 +23,10 @@ enum class Fixture {
     RgbOddAvi,      // 33x17 raw BGR24 in AVI (lossless), 25 fps, 7 frames
     AudioFirstMp4,  // AAC audio as stream 0, then 160x120 H.264 video, 2 s
     H264FastStart,  // as H264Small, with the index before the data
+    H264Default,    // 320x240 moving H.264 in MP4, libx264's defaults (B-frames, one key frame), 60 frames
+    H264OpenGop,    // 320x240 moving H.264 in MP4, open groups of 20 pictures, 3 B-frames, 100 frames
+    H264Long,       // 160x120 H.264 in MP4, key frame every 25 frames, B-frames, 1500 frames (60 s)
+    H264Avi,        // 160x120 H.264 with B-frames in AVI (packets without presentation times), 30 frames
 };
 
 // A short name for test names ("H264Small").
@@ -48,6 +52,18 @@ struct PacketTiming {
     int64_t duration;
 };
 std::vector<PacketTiming> probeVideoPacketTimes(const std::string& path);
+
+// The frames of the first video stream as ffprobe decodes them, in
+// presentation order: best-effort time and packet duration in 100 ns
+// (duration 0 when ffprobe has none).
+std::vector<PacketTiming> probeVideoFrameTimes(const std::string& path);
+
+// Where the first video stream's packets lie in the file, in file order.
+struct PacketPlace {
+    int64_t position;
+    int64_t size;
+};
+std::vector<PacketPlace> probeVideoPacketPlaces(const std::string& path);
 
 // The file's duration in 100 ns as ffprobe reports it.
 int64_t probeDuration100ns(const std::string& path);

@@ -124,7 +124,10 @@ TEST_F(MFReaderFrames, SkippedFramesAreNeverConverted) {
     TestControl::reset();
     reader->readFrames(requestOf({{20, 0}}), false, frame.data(), 20, false);
     EXPECT_EQ(TestControl::rgbConversions(), 1);
-    EXPECT_GE(TestControl::decodedFrames(), 21);
+    // The platform decodes only what frame 20 needs (from its key frame on),
+    // never a frame after it.
+    EXPECT_GE(TestControl::decodedFrames(), 1);
+    EXPECT_LE(TestControl::decodedFrames(), 21);
     EXPECT_EQ(TestControl::callCount("IMFSample::ConvertToContiguousBuffer"), 1);
 }
 

@@ -1,0 +1,483 @@
+// Lazy decoding: ReadSample answers from the demuxed packets, and a frame is
+// decoded only when its sample's buffer is asked for. Samples read without
+// buffers cost no decode and keep their times; frames asked for in any
+// subset, any order, from held samples, after a seek or after the reader is
+// gone have the pixels a decode of every frame gives; memory stays bounded
+// when nobody asks; broken data fails a buffer request and nothing else.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+#include "media_fixtures.h"
+#include "platform/linux/test_control.h"
+#include "reader_session.h"
+
+namespace PlatformTest {
+namespace {
+
+namespace TestControl = MorvalePlatform::TestControl;
+
+class LazyDecoding : public ::testing::Test {
+protected:
+    void SetUp() override { TestControl::reset(); }
+    void TearDown() override { TestControl::reset(); }
+};
+
+// What ReadSample says about one sample, without its buffer.
+struct SampleFacts {
+    HRESULT timeResult = E_FAIL;
+    LONGLONG time = 0;
+    LONGLONG duration = 0;
+    DWORD flags = 0;
+};
+
+SampleFacts factsOf(const ReadResult& read) {
+    SampleFacts facts;
+    facts.flags = read.flags;
+    facts.timeResult = read.sample->GetSampleTime(&facts.time);
+    EXPECT_EQ(read.sample->GetSampleDuration(&facts.duration), S_OK);
+    return facts;
+}
+
+// Reads every sample; asks for the buffers only when withBuffers.
+std::vector<SampleFacts> readFacts(IMFSourceReader* reader, bool withBuffers) {
+    std::vector<SampleFacts> all;
+    for (;;) {
+        ReadResult read = readVideoSample(reader);
+        EXPECT_EQ(read.hr, S_OK);
+        if (read.hr != S_OK || (read.flags & MF_SOURCE_READERF_ENDOFSTREAM)) break;
+        if (!read.sample) {
+            ADD_FAILURE() << "no sample before the end";
+            break;
+        }
+        all.push_back(factsOf(read));
+        if (withBuffers) sampleBytes(read.sample.get());
+    }
+    return all;
+}
+
+// Every frame's bytes, asking for each buffer as its sample comes: the
+// decode of every frame in order, the reference for all the orders below.
+std::vector<std::vector<uint8_t>> sequentialFrames(ReaderSession& session, const std::string& path) {
+    auto reader = session.openRgb32(path);
+    std::vector<std::vector<uint8_t>> frames;
+    if (!reader) return frames;
+    for (;;) {
+        ReadResult read = readVideoSample(reader.get());
+        if (read.hr != S_OK || (read.flags & MF_SOURCE_READERF_ENDOFSTREAM) || !read.sample) break;
+        frames.push_back(sampleBytes(read.sample.get()));
+    }
+    return frames;
+}
+
+// Largest difference in any colour byte between our frames and the ffmpeg
+// tool's BGRA decode of the same file.
+int largestDifferenceFromFfmpeg(const std::vector<std::vector<uint8_t>>& frames, const std::string& path) {
+    const std::vector<uint8_t> reference = ffmpegBgraFrames(path);
+    size_t offset = 0;
+    int largest = 0;
+    for (const auto& frame : frames) {
+        if (offset + frame.size() > reference.size()) return 256;
+        for (size_t i = 0; i < frame.size(); ++i) {
+            if (i % 4 == 3) continue;
+            largest = std::max(largest, std::abs(int{frame[i]} - int{reference[offset + i]}));
+        }
+        offset += frame.size();
+    }
+    return offset == reference.size() ? largest : 256;
+}
+
+// Reading without buffers ------------------------------------------------
+
+class SamplesWithoutBuffers : public LazyDecoding, public ::testing::WithParamInterface<Fixture> {};
+
+TEST_P(SamplesWithoutBuffers, DecodeNothingAndFollowTheDecodedFrameList) {
+    const std::string path = fixturePath(GetParam());
+    const std::vector<PacketTiming> frames = probeVideoFrameTimes(path);
+    ReaderSession session;
+    auto reader = session.openRgb32(path);
+    ASSERT_TRUE(reader);
+    const std::vector<SampleFacts> facts = readFacts(reader.get(), false);
+    EXPECT_EQ(TestControl::decodedFrames(), 0);
+    EXPECT_EQ(TestControl::rgbConversions(), 0);
+    ASSERT_EQ(facts.size(), frames.size());
+    for (size_t i = 0; i < frames.size(); ++i) {
+        EXPECT_EQ(facts[i].timeResult, S_OK) << "frame " << i;
+        EXPECT_EQ(facts[i].time, frames[i].time) << "frame " << i;
+        if (frames[i].duration > 0) {
+            EXPECT_EQ(facts[i].duration, frames[i].duration) << "frame " << i;
+        }
+        EXPECT_GT(facts[i].duration, 0) << "frame " << i;
+        EXPECT_EQ(facts[i].flags, 0u) << "frame " << i;
+    }
+
+    // Asking for every buffer changes nothing that ReadSample reports.
+    ASSERT_EQ(rewind(reader.get()), S_OK);
+    const std::vector<SampleFacts> decoded = readFacts(reader.get(), true);
+    ASSERT_EQ(decoded.size(), facts.size());
+    for (size_t i = 0; i < facts.size(); ++i) {
+        EXPECT_EQ(decoded[i].time, facts[i].time) << "frame " << i;
+        EXPECT_EQ(decoded[i].duration, facts[i].duration) << "frame " << i;
+        EXPECT_EQ(decoded[i].flags, facts[i].flags) << "frame " << i;
+    }
+    EXPECT_GE(TestControl::decodedFrames(), static_cast<long>(facts.size()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, SamplesWithoutBuffers,
+                         ::testing::Values(Fixture::H264Small, Fixture::H264FiveFrames, Fixture::H264FastStart,
+                                           Fixture::H264Default, Fixture::H264OpenGop, Fixture::Mpeg4Avi,
+                                           Fixture::Vp9Webm, Fixture::MjpegAvi, Fixture::RgbAvi,
+                                           Fixture::RgbOddAvi, Fixture::AudioFirstMp4),
+                         [](const auto& instance) { return fixtureName(instance.param); });
+
+TEST_F(LazyDecoding, LongClipCountedWithoutBuffersKeepsAboutOneGroupOfPictures) {
+    const std::string path = fixturePath(Fixture::H264Long);
+    ReaderSession session;
+    {
+        auto reader = session.openRgb32(path);
+        ASSERT_TRUE(reader);
+        TestControl::reset();
+        long most = 0;
+        int count = 0;
+        for (;;) {
+            ReadResult read = readVideoSample(reader.get());
+            ASSERT_EQ(read.hr, S_OK);
+            if (read.flags & MF_SOURCE_READERF_ENDOFSTREAM) break;
+            ASSERT_TRUE(read.sample);
+            ++count;
+            most = std::max(most, TestControl::retainedPackets());
+        }
+        EXPECT_EQ(count, 1500);
+        EXPECT_EQ(TestControl::decodedFrames(), 0);
+        // A group of 25 pictures and the read-ahead window, whatever the
+        // length of the file.
+        EXPECT_LE(most, 25 + 80);
+        EXPECT_LE(TestControl::peakRetainedPackets(), 25 + 80) << "within a ReadSample too";
+    }
+    EXPECT_EQ(TestControl::retainedPackets(), 0) << "the reader's packets go with it";
+    EXPECT_EQ(TestControl::liveObjects(), 0);
+}
+
+// Pixels -------------------------------------------------------------------
+
+struct SubsetCase {
+    Fixture fixture;
+    int tolerance;  // against the ffmpeg tool
+};
+
+class LazyPixels : public LazyDecoding, public ::testing::WithParamInterface<SubsetCase> {};
+
+TEST_P(LazyPixels, RandomSubsetsGetTheFramesOfAFullDecode) {
+    const std::string path = fixturePath(GetParam().fixture);
+    ReaderSession session;
+    const std::vector<std::vector<uint8_t>> all = sequentialFrames(session, path);
+    ASSERT_GT(all.size(), 4u);
+    EXPECT_LE(largestDifferenceFromFfmpeg(all, path), GetParam().tolerance);
+
+    for (unsigned seed : {1u, 2u, 3u, 4u, 5u}) {
+        std::mt19937 random(seed);
+        // From a quarter of the frames down to a few.
+        std::bernoulli_distribution wanted(seed == 5 ? 0.05 : 0.25);
+        std::vector<size_t> subset;
+        for (size_t i = 0; i < all.size(); ++i) {
+            if (wanted(random)) subset.push_back(i);
+        }
+        if (subset.empty()) subset.push_back(all.size() - 1);
+        TestControl::reset();
+        auto reader = session.openRgb32(path);
+        ASSERT_TRUE(reader);
+        size_t next = 0;
+        for (size_t i = 0; next < subset.size(); ++i) {
+            ReadResult read = readVideoSample(reader.get());
+            ASSERT_EQ(read.hr, S_OK);
+            ASSERT_TRUE(read.sample) << "seed " << seed << " frame " << i;
+            if (i != subset[next]) continue;
+            EXPECT_TRUE(sampleBytes(read.sample.get()) == all[i]) << "seed " << seed << " frame " << i;
+            ++next;
+        }
+        EXPECT_EQ(TestControl::rgbConversions(), static_cast<long>(subset.size()));
+        EXPECT_LE(TestControl::decodedFrames(), static_cast<long>(subset.back() + 1)) << "seed " << seed;
+    }
+}
+
+TEST_P(LazyPixels, HeldSamplesAnswerInAnyOrder) {
+    const std::string path = fixturePath(GetParam().fixture);
+    ReaderSession session;
+    const std::vector<std::vector<uint8_t>> all = sequentialFrames(session, path);
+    ASSERT_GT(all.size(), 4u);
+    for (unsigned seed : {7u, 8u, 9u}) {
+        auto reader = session.openRgb32(path);
+        ASSERT_TRUE(reader);
+        // Every third sample of the clip is held; the others are released
+        // unseen. Then their buffers are asked for, shuffled.
+        std::vector<std::pair<size_t, ComPtr<IMFSample>>> held;
+        for (size_t i = 0; i < all.size(); ++i) {
+            ReadResult read = readVideoSample(reader.get());
+            ASSERT_TRUE(read.sample);
+            if (i % 3 == seed % 3) held.emplace_back(i, read.sample);
+        }
+        std::mt19937 random(seed);
+        std::shuffle(held.begin(), held.end(), random);
+        for (const auto& [index, sample] : held) {
+            EXPECT_TRUE(sampleBytes(sample.get()) == all[index]) << "seed " << seed << " frame " << index;
+        }
+    }
+    // Samples held within one window, asked for backwards.
+    auto reader = session.openRgb32(path);
+    ASSERT_TRUE(reader);
+    std::vector<ComPtr<IMFSample>> first;
+    for (size_t i = 0; i < std::min<size_t>(all.size(), 12); ++i) first.push_back(readVideoSample(reader.get()).sample);
+    for (size_t i = first.size(); i-- > 0;) {
+        ASSERT_TRUE(first[i]);
+        EXPECT_TRUE(sampleBytes(first[i].get()) == all[i]) << "frame " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, LazyPixels,
+                         ::testing::Values(SubsetCase{Fixture::H264Default, 2}, SubsetCase{Fixture::H264OpenGop, 2},
+                                           SubsetCase{Fixture::H264Small, 2}, SubsetCase{Fixture::Vp9Webm, 2},
+                                           SubsetCase{Fixture::Mpeg4Avi, 2}, SubsetCase{Fixture::RgbAvi, 0}),
+                         [](const auto& instance) { return fixtureName(instance.param.fixture); });
+
+TEST_F(LazyDecoding, LeadingPicturesOfAnOpenGroupAreDecodedFromTheGroupBefore) {
+    // Frames shown just before the key frames at 20, 40, 60 and 80 are
+    // decoded after them; each asked for alone, first thing.
+    const std::string path = fixturePath(Fixture::H264OpenGop);
+    ReaderSession session;
+    const std::vector<std::vector<uint8_t>> all = sequentialFrames(session, path);
+    ASSERT_EQ(all.size(), 100u);
+    for (size_t index : {17u, 18u, 19u, 20u, 38u, 39u, 59u, 79u, 80u, 99u}) {
+        auto reader = session.openRgb32(path);
+        ASSERT_TRUE(reader);
+        for (size_t i = 0; i <= index; ++i) {
+            ReadResult read = readVideoSample(reader.get());
+            ASSERT_TRUE(read.sample);
+            if (i == index) {
+                EXPECT_TRUE(sampleBytes(read.sample.get()) == all[i]) << "frame " << i;
+            }
+        }
+    }
+}
+
+TEST_F(LazyDecoding, SampleHeldAcrossTheClipKeepsItsFrameButNotThePackets) {
+    const std::string path = fixturePath(Fixture::H264Long);
+    ReaderSession session;
+    std::vector<uint8_t> first;
+    {
+        auto reader = session.openRgb32(path);
+        ASSERT_TRUE(reader);
+        first = sampleBytes(readVideoSample(reader.get()).sample.get());
+    }
+    auto reader = session.openRgb32(path);
+    ASSERT_TRUE(reader);
+    TestControl::reset();
+    ComPtr<IMFSample> held = readVideoSample(reader.get()).sample;
+    ASSERT_TRUE(held);
+    for (int i = 1; i < 1500; ++i) ASSERT_TRUE(readVideoSample(reader.get()).sample);
+    EXPECT_LE(TestControl::peakRetainedPackets(), 25 + 80);
+    // Decoded when its packets went, not all the way along.
+    EXPECT_LE(TestControl::decodedFrames(), 25);
+    EXPECT_TRUE(sampleBytes(held.get()) == first);
+}
+
+// Lifetimes --------------------------------------------------------------
+
+TEST_F(LazyDecoding, SamplesOutliveTheirReader) {
+    const std::string path = fixturePath(Fixture::H264Small);
+    std::vector<ComPtr<IMFSample>> held;
+    std::vector<std::vector<uint8_t>> all;
+    {
+        ReaderSession session;
+        all = sequentialFrames(session, path);
+        auto reader = session.openRgb32(path);
+        ASSERT_TRUE(reader);
+        for (int i = 0; i < 10; ++i) held.push_back(readVideoSample(reader.get()).sample);
+    }
+    // Asked for backwards, once the reader and the platform are gone.
+    for (int i = 9; i >= 0; --i) {
+        ASSERT_TRUE(held[static_cast<size_t>(i)]);
+        EXPECT_TRUE(sampleBytes(held[static_cast<size_t>(i)].get()) == all[static_cast<size_t>(i)]) << "frame " << i;
+    }
+    held.clear();
+    EXPECT_EQ(TestControl::liveObjects(), 0);
+    EXPECT_EQ(TestControl::retainedPackets(), 0);
+}
+
+TEST_F(LazyDecoding, SamplesFromBeforeASeekKeepTheirFrames) {
+    const std::string path = fixturePath(Fixture::H264Default);
+    ReaderSession session;
+    const std::vector<std::vector<uint8_t>> all = sequentialFrames(session, path);
+    auto reader = session.openRgb32(path);
+    ASSERT_TRUE(reader);
+    std::vector<ComPtr<IMFSample>> before;
+    for (int i = 0; i < 6; ++i) before.push_back(readVideoSample(reader.get()).sample);
+    ASSERT_EQ(rewind(reader.get()), S_OK);
+    for (size_t i = 0; i < 8; ++i) {
+        ReadResult read = readVideoSample(reader.get());
+        ASSERT_TRUE(read.sample);
+        EXPECT_TRUE(sampleBytes(read.sample.get()) == all[i]) << "after the seek, frame " << i;
+    }
+    for (size_t i = before.size(); i-- > 0;) {
+        EXPECT_TRUE(sampleBytes(before[i].get()) == all[i]) << "before the seek, frame " << i;
+    }
+}
+
+// Quirks on frames decoded late --------------------------------------------
+
+TEST_F(LazyDecoding, SizeChangeAndPaddingHoldForFramesDecodedLater) {
+    TestControl::Quirks quirks;
+    quirks.sizeChangeFrame = 3;
+    quirks.sizeChangeWidth = 100;
+    quirks.sizeChangeHeight = 60;
+    TestControl::setQuirks(quirks);
+    ReaderSession session;
+    {
+        auto reader = session.openRgb32(fixturePath(Fixture::H264Small));
+        ASSERT_TRUE(reader);
+        std::vector<ComPtr<IMFSample>> held;
+        for (int i = 0; i < 6; ++i) {
+            ReadResult read = readVideoSample(reader.get());
+            ASSERT_TRUE(read.sample);
+            EXPECT_EQ((read.flags & MF_SOURCE_READERF_CURRENTMEDIATYPECHANGED) != 0, i == 3) << "frame " << i;
+            held.push_back(read.sample);
+        }
+        for (int i = 5; i >= 0; --i) {
+            const size_t bytes = i >= 3 ? 100u * 60 * 4 : 320u * 240 * 4;
+            EXPECT_EQ(sampleBytes(held[static_cast<size_t>(i)].get()).size(), bytes) << "frame " << i;
+        }
+    }
+
+    quirks = TestControl::Quirks{};
+    quirks.padHeightToMacroblock = true;
+    TestControl::setQuirks(quirks);
+    const std::string path = fixturePath(Fixture::H264FullHd);
+    const std::vector<uint8_t> reference = ffmpegBgraFrames(path);
+    auto reader = session.openRgb32(path);
+    ASSERT_TRUE(reader);
+    std::vector<ComPtr<IMFSample>> held;
+    for (int i = 0; i < 4; ++i) held.push_back(readVideoSample(reader.get()).sample);
+    const size_t stride = 1920 * 4;
+    for (size_t i = 4; i-- > 0;) {
+        const std::vector<uint8_t> padded = sampleBytes(held[i].get());
+        ASSERT_EQ(padded.size(), stride * 1088);
+        EXPECT_TRUE(std::all_of(padded.begin() + stride * 1080, padded.end(), [](uint8_t b) { return b == 0; }));
+        int largest = 0;
+        for (size_t j = 0; j < stride * 1080; ++j) {
+            if (j % 4 == 3) continue;
+            largest = std::max(largest, std::abs(int{padded[j]} - int{reference[i * stride * 1080 + j]}));
+        }
+        EXPECT_LE(largest, 2) << "frame " << i;
+    }
+}
+
+// Streams without presentation times ---------------------------------------
+
+TEST_F(LazyDecoding, PacketsWithoutTimesAreDecodedAsTheyAreRead) {
+    const std::string path = fixturePath(Fixture::H264Avi);
+    ReaderSession session;
+    auto reader = session.openRgb32(path);
+    ASSERT_TRUE(reader);
+    std::vector<std::vector<uint8_t>> frames;
+    LONGLONG previous = -1;
+    for (;;) {
+        ReadResult read = readVideoSample(reader.get());
+        ASSERT_EQ(read.hr, S_OK);
+        if (read.flags & MF_SOURCE_READERF_ENDOFSTREAM) break;
+        ASSERT_TRUE(read.sample);
+        LONGLONG time = 0;
+        if (SUCCEEDED(read.sample->GetSampleTime(&time))) {
+            EXPECT_GT(time, previous);
+            previous = time;
+        }
+        frames.push_back(sampleBytes(read.sample.get()));
+    }
+    EXPECT_EQ(frames.size(), 30u);
+    EXPECT_EQ(TestControl::decodedFrames(), 30);
+    EXPECT_LE(largestDifferenceFromFfmpeg(frames, path), 2);
+}
+
+// Broken data ----------------------------------------------------------------
+
+// A copy of the fixture with the bytes of the given video packets zeroed.
+std::string withPacketsZeroed(Fixture fixture, const std::string& name, std::initializer_list<size_t> packets) {
+    const std::string path = fixturePath(fixture);
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<PacketPlace> places = probeVideoPacketPlaces(path);
+    for (size_t packet : packets) {
+        const PacketPlace& place = places.at(packet);
+        std::fill_n(bytes.begin() + place.position, place.size, '\0');
+    }
+    return writeFixtureFile(name, bytes);
+}
+
+TEST_F(LazyDecoding, AFrameThatCannotBeDecodedFailsItsBufferOnly) {
+    // MJPEG: every frame stands alone, so exactly the zeroed one is lost.
+    const std::string good = fixturePath(Fixture::MjpegAvi);
+    const std::string broken = withPacketsZeroed(Fixture::MjpegAvi, "mjpeg_zeroed_frame.avi", {3});
+    ReaderSession session;
+    const std::vector<std::vector<uint8_t>> all = sequentialFrames(session, good);
+    auto reader = session.openRgb32(broken);
+    ASSERT_TRUE(reader);
+    size_t index = 0;
+    for (;; ++index) {
+        ReadResult read = readVideoSample(reader.get());
+        ASSERT_EQ(read.hr, S_OK);
+        if (read.flags & MF_SOURCE_READERF_ENDOFSTREAM) break;
+        ASSERT_TRUE(read.sample);
+        ComPtr<IMFMediaBuffer> buffer;
+        const HRESULT hr = read.sample->ConvertToContiguousBuffer(&buffer);
+        if (index == 3) {
+            EXPECT_EQ(hr, MF_E_INVALID_STREAM_DATA);
+            EXPECT_FALSE(buffer);
+            ComPtr<IMFMediaBuffer> again;
+            EXPECT_EQ(read.sample->GetBufferByIndex(0, &again), MF_E_INVALID_STREAM_DATA) << "fails again";
+        } else {
+            ASSERT_EQ(hr, S_OK) << "frame " << index;
+            EXPECT_TRUE(sampleBytes(read.sample.get()) == all.at(index)) << "frame " << index;
+        }
+    }
+    EXPECT_EQ(index, all.size());
+}
+
+TEST_F(LazyDecoding, BrokenPacketsNeitherHangNorCrash) {
+    // Zeroed packets in an H.264 stream with B-frames, frames asked for in
+    // order, and then held ones backwards: every request ends, with pixels
+    // or with a failure.
+    const std::string broken =
+        withPacketsZeroed(Fixture::H264OpenGop, "h264_zeroed_packets.mp4", {0, 5, 21, 22, 40, 63});
+    ReaderSession session;
+    for (bool backwards : {false, true}) {
+        auto reader = session.openRgb32(broken);
+        ASSERT_TRUE(reader);
+        std::vector<ComPtr<IMFSample>> held;
+        size_t count = 0;
+        for (;;) {
+            ReadResult read = readVideoSample(reader.get());
+            ASSERT_EQ(read.hr, S_OK);
+            if (read.flags & MF_SOURCE_READERF_ENDOFSTREAM) break;
+            ASSERT_TRUE(read.sample);
+            ++count;
+            if (backwards) {
+                held.push_back(read.sample);
+                continue;
+            }
+            ComPtr<IMFMediaBuffer> buffer;
+            const HRESULT hr = read.sample->ConvertToContiguousBuffer(&buffer);
+            EXPECT_TRUE(hr == S_OK || hr == MF_E_INVALID_STREAM_DATA) << std::hex << hr;
+        }
+        EXPECT_GT(count, 90u);
+        for (size_t i = held.size(); i-- > 0;) {
+            ComPtr<IMFMediaBuffer> buffer;
+            const HRESULT hr = held[i]->ConvertToContiguousBuffer(&buffer);
+            EXPECT_TRUE(hr == S_OK || hr == MF_E_INVALID_STREAM_DATA) << std::hex << hr;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace PlatformTest

@@ -13,6 +13,7 @@
 #include <random>
 
 #include "media_fixtures.h"
+#include "platform/linux/lazy_video_decoder.h"
 #include "platform/linux/test_control.h"
 #include "reader_session.h"
 
@@ -129,7 +130,8 @@ TEST_P(SamplesWithoutBuffers, DecodeNothingAndFollowTheDecodedFrameList) {
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, SamplesWithoutBuffers,
                          ::testing::Values(Fixture::H264Small, Fixture::H264FiveFrames, Fixture::H264FastStart,
-                                           Fixture::H264Default, Fixture::H264OpenGop, Fixture::Mpeg4Avi,
+                                           Fixture::H264Default, Fixture::H264OpenGop, Fixture::H264Cut,
+                                           Fixture::Mpeg4Avi,
                                            Fixture::Vp9Webm, Fixture::MjpegAvi, Fixture::RgbAvi,
                                            Fixture::RgbOddAvi, Fixture::AudioFirstMp4),
                          [](const auto& instance) { return fixtureName(instance.param); });
@@ -239,7 +241,8 @@ TEST_P(LazyPixels, HeldSamplesAnswerInAnyOrder) {
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, LazyPixels,
                          ::testing::Values(SubsetCase{Fixture::H264Default, 2}, SubsetCase{Fixture::H264OpenGop, 2},
-                                           SubsetCase{Fixture::H264Small, 2}, SubsetCase{Fixture::Vp9Webm, 2},
+                                           SubsetCase{Fixture::H264Cut, 2}, SubsetCase{Fixture::H264Small, 2},
+                                           SubsetCase{Fixture::Vp9Webm, 2},
                                            SubsetCase{Fixture::Mpeg4Avi, 2}, SubsetCase{Fixture::RgbAvi, 0}),
                          [](const auto& instance) { return fixtureName(instance.param.fixture); });
 
@@ -282,6 +285,40 @@ TEST_F(LazyDecoding, SampleHeldAcrossTheClipKeepsItsFrameButNotThePackets) {
     // Decoded when its packets went, not all the way along.
     EXPECT_LE(TestControl::decodedFrames(), 25);
     EXPECT_TRUE(sampleBytes(held.get()) == first);
+}
+
+TEST_F(LazyDecoding, KeyFramesTooFarApartAreDecodedForwardInsteadOfKept) {
+    const std::string path = fixturePath(Fixture::H264OneKeyFrame);
+    const size_t bound = MorvalePlatform::LazyVideoDecoder::kMaxKeptPackets + 80;
+    ReaderSession session;
+    const std::vector<std::vector<uint8_t>> all = sequentialFrames(session, path);
+    ASSERT_EQ(all.size(), 1300u);
+    {
+        TestControl::reset();
+        auto reader = session.openRgb32(path);
+        ASSERT_TRUE(reader);
+        const std::vector<SampleFacts> facts = readFacts(reader.get(), false);
+        EXPECT_EQ(facts.size(), 1300u);
+        EXPECT_LE(TestControl::peakRetainedPackets(), static_cast<long>(bound));
+        EXPECT_GT(TestControl::decodedFrames(), 0) << "the decoder's state replaced the packets";
+        EXPECT_EQ(TestControl::rgbConversions(), 0);
+    }
+    // Frames asked for along the way, and one held from the start, still
+    // get the pixels of the full decode.
+    TestControl::reset();
+    auto reader = session.openRgb32(path);
+    ASSERT_TRUE(reader);
+    ComPtr<IMFSample> held;
+    for (size_t i = 0; i < all.size(); ++i) {
+        ReadResult read = readVideoSample(reader.get());
+        ASSERT_TRUE(read.sample);
+        if (i == 3) held = read.sample;
+        if (i % 97 == 50) {
+            EXPECT_TRUE(sampleBytes(read.sample.get()) == all[i]) << "frame " << i;
+        }
+    }
+    EXPECT_LE(TestControl::peakRetainedPackets(), static_cast<long>(bound));
+    EXPECT_TRUE(sampleBytes(held.get()) == all[3]);
 }
 
 // Lifetimes --------------------------------------------------------------

@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 
 struct Recipe {
     const char* file;
-    const char* arguments;  // ffmpeg arguments between the inputs' start and the output
+    std::string arguments;  // ffmpeg arguments between the inputs' start and the output
 };
 
 const char* const kQuiet = "ffmpeg -nostdin -hide_banner -loglevel error -y ";
@@ -79,6 +79,14 @@ Recipe recipeOf(Fixture fixture) {
         case Fixture::H264Avi:
             return {"h264_bframes.avi",
                     "-f lavfi -i testsrc2=size=160x120:rate=25 -frames:v 30 -c:v libx264 -pix_fmt yuv420p -bf 2"};
+        case Fixture::H264Cut:
+            // Stream copy from 1.3 s: the copy starts at the key frame
+            // before, and an edit list hides the frames up to 1.3 s.
+            return {"h264_cut.mp4", "-ss 1.3 -i '" + fixturePath(Fixture::H264OpenGop) + "' -c copy"};
+        case Fixture::H264OneKeyFrame:
+            return {"h264_one_key_frame.mp4",
+                    "-f lavfi -i testsrc2=size=64x48:rate=25 -frames:v 1300 -c:v libx264 -preset superfast "
+                    "-pix_fmt yuv420p -g 100000 -keyint_min 100000 -sc_threshold 0"};
     }
     throw std::logic_error("unknown fixture");
 }
@@ -127,6 +135,8 @@ std::string fixtureName(Fixture fixture) {
         case Fixture::H264OpenGop: return "H264OpenGop";
         case Fixture::H264Long: return "H264Long";
         case Fixture::H264Avi: return "H264Avi";
+        case Fixture::H264Cut: return "H264Cut";
+        case Fixture::H264OneKeyFrame: return "H264OneKeyFrame";
     }
     return "Unknown";
 }

@@ -27,6 +27,8 @@ enum class Fixture {
     H264OpenGop,    // 320x240 moving H.264 in MP4, open groups of 20 pictures, 3 B-frames, 100 frames
     H264Long,       // 160x120 H.264 in MP4, key frame every 25 frames, B-frames, 1500 frames (60 s)
     H264Avi,        // 160x120 H.264 with B-frames in AVI (packets without presentation times), 30 frames
+    H264Cut,        // H264OpenGop copied from 1.3 s: leading packets the container discards, 67 frames
+    H264OneKeyFrame,  // 64x48 H.264 in MP4, B-frames, a single key frame, 1300 frames
 };
 
 // A short name for test names ("H264Small").

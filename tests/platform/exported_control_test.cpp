@@ -38,4 +38,16 @@ TEST(ExportedControl, InjectsFailuresIntoTheLoadedLibrary) {
     reset();
 }
 
+TEST(ExportedControl, CountsTheLoadedLibrarysRetainedPackets) {
+    Library library;
+    ASSERT_NE(library.handle, nullptr) << dlerror();
+    auto retained = library.find<long()>("MorvalePlatformTest_retainedPackets");
+    auto peak = library.find<long()>("MorvalePlatformTest_peakRetainedPackets");
+    auto decoded = library.find<long()>("MorvalePlatformTest_decodedFrames");
+    ASSERT_TRUE(retained && peak && decoded);
+    EXPECT_EQ(retained(), 0);
+    EXPECT_EQ(peak(), 0);
+    EXPECT_EQ(decoded(), 0);
+}
+
 }  // namespace

@@ -4,7 +4,7 @@
 # peak-memory ratios (korvel / ffmpeg); absolute times on a shared machine
 # mean little.
 #
-#   bench/video_read.sh [--seconds N]
+#   bench/video_read.sh [--seconds N]      (REPEATS=n runs; the median counts)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds=10
@@ -23,15 +23,22 @@ if [ ! -f "$clip" ]; then
 fi
 frames=$((seconds * 30))
 
-# measure NAME COMMAND...: runs the command under /usr/bin/time, records
-# wall seconds and peak resident kilobytes.
+# measure NAME COMMAND...: runs the command $repeats times under
+# /usr/bin/time and records the median wall seconds and the largest peak
+# resident kilobytes.
+repeats=${REPEATS:-3}
 declare -A wall peak
 measure() {
   local name="$1"; shift
-  local log="$out/$name.time"
-  /usr/bin/time -v "$@" >"$out/$name.stdout" 2>"$log"
-  wall[$name]=$(awk -F': ' '/Elapsed \(wall clock\)/ {n=split($2,t,":"); s=0; for(i=1;i<=n;i++) s=s*60+t[i]; print s}' "$log")
-  peak[$name]=$(awk -F': ' '/Maximum resident set size/ {print $2}' "$log")
+  local walls=() peaks=()
+  for _ in $(seq "$repeats"); do
+    local log="$out/$name.time"
+    /usr/bin/time -v "$@" >"$out/$name.stdout" 2>"$log"
+    walls+=("$(awk -F': ' '/Elapsed \(wall clock\)/ {n=split($2,t,":"); s=0; for(i=1;i<=n;i++) s=s*60+t[i]; print s}' "$log")")
+    peaks+=("$(awk -F': ' '/Maximum resident set size/ {print $2}' "$log")")
+  done
+  wall[$name]=$(printf '%s\n' "${walls[@]}" | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
+  peak[$name]=$(printf '%s\n' "${peaks[@]}" | sort -g | tail -1)
 }
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
@@ -49,11 +56,11 @@ next_lines() {
   echo "MFFinalizeVideoReader"
 }
 
-rm -rf "$out/frames" "$out/ffmpeg_frames"; mkdir -p "$out/ffmpeg_frames"
+mkdir -p "$out/ffmpeg_frames"
 measure ffmpeg_rgb ffmpeg -nostdin -v error -threads 0 -i "$clip" -f rawvideo -pix_fmt rgb24 -y /dev/null
 measure ffmpeg_png ffmpeg -nostdin -v error -i "$clip" -pix_fmt rgb24 -compression_level 1 "$out/ffmpeg_frames/%04d.png"
 measure korvel_all "$korvel" MFReadVideoData "$clip" "" --checksum
-measure korvel_png "$korvel" MFReadVideoData "$clip" "" --out "$out/frames"
+measure korvel_png "$korvel" MFReadVideoData "$clip" "" --out "$out/frames"  # overwrites the same files
 measure korvel_next bash -c "$(declare -f next_lines); clip='$clip'; frames=$frames; next_lines | '$korvel' >/dev/null"
 measure korvel_count_once bash -c "echo 'MFReadVideoFrameCount $clip' | '$korvel' >/dev/null"
 measure korvel_count_cached bash -c "for i in 1 2 3 4 5 6 7 8 9 10; do echo 'MFReadVideoFrameCount $clip'; done | '$korvel' >/dev/null"

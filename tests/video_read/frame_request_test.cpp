@@ -34,6 +34,30 @@ TEST(FrameLayout, SlotsFollowEachOther) {
     EXPECT_EQ(std::vector<uint8_t>(rgb, rgb + 6), (std::vector<uint8_t>{3, 2, 1, 6, 5, 4}));
 }
 
+TEST(FrameLayout, RowCopyKeepsRowsApartAtEveryWidth) {
+    // Widths around the four-pixel steps; each row is followed by a guard byte
+    // in the destination that must survive.
+    for (uint32_t width = 1; width <= 19; ++width) {
+        const uint32_t rows = 3;
+        const std::size_t sourceStride = width * 4 + 8;
+        const std::size_t destinationStride = width * 3 + 1;
+        std::vector<uint8_t> source(sourceStride * rows);
+        for (std::size_t i = 0; i < source.size(); ++i) source[i] = static_cast<uint8_t>(i * 7 + 1);
+        std::vector<uint8_t> destination(destinationStride * rows, 0xAB);
+        copyBgrxRowsToRgb(source.data(), sourceStride, destination.data(), destinationStride, width, rows);
+        for (uint32_t r = 0; r < rows; ++r) {
+            for (uint32_t x = 0; x < width; ++x) {
+                const uint8_t* in = &source[r * sourceStride + x * 4];
+                const uint8_t* out = &destination[r * destinationStride + x * 3];
+                ASSERT_EQ(out[0], in[2]) << width << " " << r << " " << x;
+                ASSERT_EQ(out[1], in[1]);
+                ASSERT_EQ(out[2], in[0]);
+            }
+            ASSERT_EQ(destination[r * destinationStride + width * 3], 0xAB) << "guard after row " << r << " width " << width;
+        }
+    }
+}
+
 TEST(FrameRequest, NumbersBecomeSlotsInOrder) {
     LibDataHolder::setLibraryData(korvel::hostLibraryData());
     MTensor numbers = korvel::newHostTensor(MType_Integer, {4});

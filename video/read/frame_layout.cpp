@@ -2,6 +2,11 @@
 
 #include <cstring>
 
+#if defined(__x86_64__) || defined(_M_X64)
+#include <immintrin.h>
+#define MORVALE_HAVE_SSSE3_COPY 1
+#endif
+
 namespace TravexUtils {
 namespace {
 
@@ -17,29 +22,56 @@ inline uint32_t load32(const uint8_t* p) {
 
 inline void store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
 
+// Portable row copy: four pixels a step, 16 bytes in, three words out.
+void copyRowPortable(const uint8_t* in, uint8_t* out, uint32_t width) {
+    uint32_t x = 0;
+    for (; x + 4 <= width; x += 4, in += 16, out += 12) {
+        const uint32_t p0 = rgbOf(load32(in));
+        const uint32_t p1 = rgbOf(load32(in + 4));
+        const uint32_t p2 = rgbOf(load32(in + 8));
+        const uint32_t p3 = rgbOf(load32(in + 12));
+        store32(out, p0 | p1 << 24);
+        store32(out + 4, p1 >> 8 | p2 << 16);
+        store32(out + 8, p2 >> 16 | p3 << 8);
+    }
+    for (; x < width; ++x, in += 4, out += 3) {
+        out[0] = in[2];
+        out[1] = in[1];
+        out[2] = in[0];
+    }
+}
+
+#ifdef MORVALE_HAVE_SSSE3_COPY
+// One byte shuffle per four pixels. Each store writes 16 bytes of which 12
+// are pixels; the 4 extra land on the next pixel and a byte of the one after,
+// so the vector loop runs only while two more pixels follow in the row and
+// the tail is copied by the portable loop.
+__attribute__((target("ssse3"))) void copyRowSsse3(const uint8_t* in, uint8_t* out, uint32_t width) {
+    const __m128i order = _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1);
+    uint32_t x = 0;
+    for (; x + 6 <= width; x += 4, in += 16, out += 12) {
+        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_shuffle_epi8(pixels, order));
+    }
+    copyRowPortable(in, out, width - x);
+}
+
+bool haveSsse3() {
+    static const bool available = __builtin_cpu_supports("ssse3");
+    return available;
+}
+#endif
+
 }  // namespace
 
 void copyBgrxRowsToRgb(const uint8_t* source, std::size_t sourceStride, uint8_t* destination,
                        std::size_t destinationStride, uint32_t width, uint32_t rows) {
+    void (*copyRow)(const uint8_t*, uint8_t*, uint32_t) = copyRowPortable;
+#ifdef MORVALE_HAVE_SSSE3_COPY
+    if (haveSsse3()) copyRow = copyRowSsse3;
+#endif
     for (uint32_t r = 0; r < rows; ++r) {
-        const uint8_t* in = source + r * sourceStride;
-        uint8_t* out = destination + r * destinationStride;
-        uint32_t x = 0;
-        // Four pixels a step: 16 bytes in, three 32-bit words out.
-        for (; x + 4 <= width; x += 4, in += 16, out += 12) {
-            const uint32_t p0 = rgbOf(load32(in));
-            const uint32_t p1 = rgbOf(load32(in + 4));
-            const uint32_t p2 = rgbOf(load32(in + 8));
-            const uint32_t p3 = rgbOf(load32(in + 12));
-            store32(out, p0 | p1 << 24);
-            store32(out + 4, p1 >> 8 | p2 << 16);
-            store32(out + 8, p2 >> 16 | p3 << 8);
-        }
-        for (; x < width; ++x, in += 4, out += 3) {
-            out[0] = in[2];
-            out[1] = in[1];
-            out[2] = in[0];
-        }
+        copyRow(source + r * sourceStride, destination + r * destinationStride, width);
     }
 }
 

@@ -560,6 +560,11 @@ HRESULT SourceReader::GetPresentationAttribute(DWORD index, REFGUID guid, PROPVA
         return streamAt(index) ? MF_E_ATTRIBUTENOTFOUND : MF_E_INVALIDSTREAMNUMBER;
     }
     if (guid != MF_PD_DURATION) return MF_E_ATTRIBUTENOTFOUND;
+    if (options_.quirks.reportedDuration >= 0) {
+        attr->vt = VT_UI8;
+        attr->uhVal.QuadPart = static_cast<ULONGLONG>(options_.quirks.reportedDuration);
+        return S_OK;
+    }
     int64_t duration = format_->duration;
     if (duration == AV_NOPTS_VALUE || duration < 0) {
         // No container duration: the longest stream's.

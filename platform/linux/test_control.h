@@ -79,6 +79,11 @@ struct Quirks {
     // MF_E_NO_SAMPLE_TIMESTAMP and ReadSample reports a timestamp of 0.
     // -1 disables.
     int64_t untimedFrame = -1;
+
+    // The presentation duration the media source reports, in 100 ns, in
+    // place of the container's (a live or damaged file that states 0). -1
+    // disables.
+    int64_t reportedDuration = -1;
 };
 
 void setQuirks(const Quirks& quirks);

@@ -84,6 +84,18 @@ TEST_F(MFPropertiesExport, FailuresWriteNothingAndDropTheEntry) {
     EXPECT_FALSE(VideoInfoCache::contains(path));
 }
 
+TEST_F(MFPropertiesExport, ZeroDurationIsANumericalErrorAndDropsTheEntry) {
+    const std::string path = fixture("h264_5frames.mp4");
+    TestControl::Quirks quirks;
+    quirks.reportedDuration = 0;
+    TestControl::setQuirks(quirks);
+    const auto reply = morvale_test::callPropertiesExport(MFReadVideoProperties, {SrValue::ofString(path)});
+    EXPECT_EQ(reply.code, 4);
+    EXPECT_FALSE(reply.expression.has_value());
+    EXPECT_FALSE(reply.partial.has_value());
+    EXPECT_FALSE(VideoInfoCache::contains(path));
+}
+
 TEST_F(MFPropertiesExport, ArgumentListMustHoldOnePath) {
     const std::string path = fixture("h264_5frames.mp4");
     const auto reply = morvale_test::callPropertiesExport(MFReadVideoProperties,

@@ -14,7 +14,10 @@ namespace {
 
 std::string jsonDimensions(const std::vector<mint>& dims) {
     std::string out = "[";
-    for (std::size_t i = 0; i < dims.size(); ++i) out += (i ? "," : "") + std::to_string(dims[i]);
+    for (std::size_t i = 0; i < dims.size(); ++i) {
+        if (i > 0) out += ',';
+        out += std::to_string(dims[i]);
+    }
     return out + "]";
 }
 

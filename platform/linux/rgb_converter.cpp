@@ -2,9 +2,11 @@
 #include "platform/linux/rgb_converter.h"
 
 #include <cstring>
+#include <optional>
 
 #include "platform/linux/memory_buffer.h"
 #include "platform/linux/test_hooks.h"
+#include "platform/linux/yuv_to_bgra.h"
 
 namespace MorvalePlatform {
 
@@ -41,22 +43,47 @@ HRESULT RgbConverter::prepareScaler(const AVFrame& frame, const RgbLayout& layou
     return S_OK;
 }
 
+HRESULT RgbConverter::scale(const AVFrame& frame, const RgbLayout& layout, uint8_t* destination) {
+    if (HRESULT hr = prepareScaler(frame, layout); FAILED(hr)) return hr;
+    // swscale's unscaled converters work in blocks of pixels: with a stride
+    // of exactly width x 4 they leave the last columns of a row unwritten or
+    // write past its end, depending on the width. Rows a multiple of 64
+    // bytes long are safe; other widths go through padded rows first.
+    const std::ptrdiff_t rowBytes = static_cast<std::ptrdiff_t>(layout.width) * 4;
+    if (rowBytes % 64 == 0) {
+        uint8_t* const planes[4] = {destination, nullptr, nullptr, nullptr};
+        const int strides[4] = {static_cast<int>(rowBytes), 0, 0, 0};
+        sws_scale(scaler_.get(), frame.data, frame.linesize, 0, frame.height, planes, strides);
+        return S_OK;
+    }
+    const std::ptrdiff_t paddedBytes = (rowBytes + 63) / 64 * 64;
+    BufferRefPtr rows = scratch_.get(static_cast<std::size_t>(paddedBytes) * static_cast<std::size_t>(layout.height));
+    if (!rows) return E_OUTOFMEMORY;
+    uint8_t* const planes[4] = {rows->data, nullptr, nullptr, nullptr};
+    const int strides[4] = {static_cast<int>(paddedBytes), 0, 0, 0};
+    sws_scale(scaler_.get(), frame.data, frame.linesize, 0, frame.height, planes, strides);
+    GuardedBufferPool::checkGuard(*rows, "swscale");
+    for (int row = 0; row < layout.height; ++row) {
+        std::memcpy(destination + row * rowBytes, rows->data + row * paddedBytes, static_cast<std::size_t>(rowBytes));
+    }
+    return S_OK;
+}
+
 HRESULT RgbConverter::convert(const AVFrame& frame, const RgbLayout& layout, ComPtr<IMFMediaBuffer>& buffer) {
     std::lock_guard lock(mutex_);
-    if (HRESULT hr = prepareScaler(frame, layout); FAILED(hr)) return hr;
     const DWORD size = layout.bytes();
-    if (!pool_ || poolBufferSize_ != size) {
-        pool_.reset(av_buffer_pool_init(size, nullptr));
-        poolBufferSize_ = size;
-        if (!pool_) return E_OUTOFMEMORY;
-    }
-    BufferRefPtr memory(av_buffer_pool_get(pool_.get()));
+    BufferRefPtr memory = pool_.get(size);
     if (!memory) return E_OUTOFMEMORY;
-    uint8_t* const destination[4] = {memory->data, nullptr, nullptr, nullptr};
-    const int stride[4] = {layout.width * 4, 0, 0, 0};
-    sws_scale(scaler_.get(), frame.data, frame.linesize, 0, frame.height, destination, stride);
+    const std::optional<YuvToBgraPlan> plan =
+        frame.width == layout.width && frame.height == layout.height ? planYuvToBgra(frame) : std::nullopt;
+    if (plan) {
+        convertYuvToBgra(frame, *plan, memory->data, static_cast<std::ptrdiff_t>(layout.width) * 4);
+    } else if (HRESULT hr = scale(frame, layout, memory->data); FAILED(hr)) {
+        return hr;
+    }
     const size_t pictureBytes = static_cast<size_t>(layout.width) * 4 * static_cast<size_t>(layout.height);
     std::memset(memory->data + pictureBytes, 0, size - pictureBytes);
+    GuardedBufferPool::checkGuard(*memory, plan ? "the Y'CbCr converter" : "swscale");
     Hooks::frameConverted();
     buffer = ComPtr<IMFMediaBuffer>::attach(MemoryBuffer::wrap(std::move(memory), size).detach());
     return S_OK;

@@ -1,9 +1,12 @@
 // RgbConverter: turns decoded video frames into RGB32 buffers (bytes blue,
 // green, red, 255 per pixel; top row first; stride width x 4). One per video
 // stream, shared with the samples still waiting to be converted, so a sample
-// may outlive its reader; thread-safe. Holds the stream's one cached
-// SwsContext and a pool of output buffers, so reading a clip converts into
-// recycled memory.
+// may outlive its reader; thread-safe. 8-bit planar Y'CbCr frames at their
+// own size convert straight into the output buffer (YuvToBgra); everything
+// else (10-bit, RGB and other sources, scaling) goes through the stream's one
+// cached SwsContext. Output buffers come from a guarded pool, so reading a
+// clip converts into recycled memory and a converter writing past a buffer's
+// end stops the process.
 #pragma once
 
 #include <memory>
@@ -11,6 +14,7 @@
 
 #include "platform/com_ptr.h"
 #include "platform/linux/ffmpeg_handles.h"
+#include "platform/linux/guarded_buffer_pool.h"
 #include "platform/linux/lazy_video_decoder.h"
 #include "platform/linux/sample.h"
 
@@ -33,13 +37,15 @@ public:
 
 private:
     HRESULT prepareScaler(const AVFrame& frame, const RgbLayout& layout);
+    // swscale into the picture rows of destination (stride width x 4).
+    HRESULT scale(const AVFrame& frame, const RgbLayout& layout, uint8_t* destination);
 
     std::mutex mutex_;
     SwsContextPtr scaler_;
     int colorspace_ = -1;
     int range_ = -1;
-    BufferPoolPtr pool_;
-    DWORD poolBufferSize_ = 0;
+    GuardedBufferPool pool_;
+    GuardedBufferPool scratch_;  // swscale's padded rows, for widths it cannot write exactly
 };
 
 // A frame waiting in a sample until its buffer is asked for: decoded

@@ -49,7 +49,10 @@ struct PixelCase {
     UINT32 width;
     UINT32 height;
     size_t frames;
-    int tolerance;  // largest difference allowed in any colour byte
+    // Largest difference allowed in any colour byte: none where frames convert
+    // as the tool converts them (4:2:0, RGB); the MJPEG fixture is 4:4:4, which
+    // the tool converts by another route.
+    int tolerance;
 };
 
 class RgbPixels : public ::testing::TestWithParam<PixelCase> {};
@@ -88,10 +91,10 @@ TEST_P(RgbPixels, MatchTheFfmpegToolsDecode) {
 INSTANTIATE_TEST_SUITE_P(
     Fixtures, RgbPixels,
     ::testing::Values(PixelCase{Fixture::RgbAvi, 64, 48, 10, 0}, PixelCase{Fixture::RgbOddAvi, 33, 17, 7, 0},
-                      PixelCase{Fixture::H264Small, 320, 240, 50, 2}, PixelCase{Fixture::Mpeg4Avi, 320, 240, 25, 2},
-                      PixelCase{Fixture::Vp9Webm, 160, 120, 25, 2}, PixelCase{Fixture::MjpegAvi, 320, 240, 25, 2},
-                      PixelCase{Fixture::H264FiveFrames, 160, 120, 5, 2},
-                      PixelCase{Fixture::H264FullHd, 1920, 1080, 10, 2}),
+                      PixelCase{Fixture::H264Small, 320, 240, 50, 0}, PixelCase{Fixture::Mpeg4Avi, 320, 240, 25, 0},
+                      PixelCase{Fixture::Vp9Webm, 160, 120, 25, 0}, PixelCase{Fixture::MjpegAvi, 320, 240, 25, 2},
+                      PixelCase{Fixture::H264FiveFrames, 160, 120, 5, 0},
+                      PixelCase{Fixture::H264FullHd, 1920, 1080, 10, 0}),
     [](const auto& instance) { return fixtureName(instance.param.fixture); });
 
 class SampleTimes : public ::testing::TestWithParam<Fixture> {};

@@ -8,7 +8,10 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <stdexcept>
+
+#include "tests/support/reference_media.h"
 
 namespace morvale_test {
 namespace fs = std::filesystem;
@@ -28,11 +31,31 @@ const std::map<std::string, std::string>& recipes() {
         {"vp9_320x240.webm", kPattern + "320x240:rate=25 -frames:v 20 -c:v libvpx-vp9 -deadline realtime -b:v 300k"},
         {"mjpeg_320x240.avi", kPattern + "320x240:rate=25 -frames:v 15 -c:v mjpeg -q:v 3"},
         {"rgb_lossless.avi", kPattern + "64x48:rate=25 -frames:v 8 -c:v rawvideo -pix_fmt bgr24"},
-        {"rgb_33x17.avi", kPattern + "33x17:rate=25 -frames:v 6 -c:v rawvideo -pix_fmt bgr24"},
+        // testsrc2 rounds sizes to even numbers; testsrc keeps them.
+        {"rgb_33x17.avi", "-f lavfi -i testsrc=size=33x17:rate=25 -frames:v 6 -c:v rawvideo -pix_fmt bgr24"},
         {"audio_first.mp4", "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=1 " + kPattern +
                                 "160x120:rate=10 -map 0:a -map 1:v -frames:v 10 -c:a aac -c:v libx264 -pix_fmt yuv420p"},
     };
     return r;
+}
+
+// The frame size each video fixture claims: checked with ffprobe when it is
+// made, and once per process for a file made earlier (an older recipe may
+// have made it at another size).
+const std::map<std::string, std::pair<uint32_t, uint32_t>>& claimedSizes() {
+    static const std::map<std::string, std::pair<uint32_t, uint32_t>> sizes = {
+        {"h264_320x240.mp4", {320, 240}}, {"h264_1080p.mp4", {1920, 1080}}, {"h264_5frames.mp4", {160, 120}},
+        {"mpeg4_320x240.avi", {320, 240}}, {"vp9_320x240.webm", {320, 240}}, {"mjpeg_320x240.avi", {320, 240}},
+        {"rgb_lossless.avi", {64, 48}},    {"rgb_33x17.avi", {33, 17}},      {"audio_first.mp4", {160, 120}},
+    };
+    return sizes;
+}
+
+bool hasClaimedSize(const fs::path& path, const std::string& name) {
+    const auto claimed = claimedSizes().find(name);
+    if (claimed == claimedSizes().end()) return true;
+    const ProbeFacts facts = probeVideo(path.string());
+    return facts.width == claimed->second.first && facts.height == claimed->second.second;
 }
 
 void run(const std::string& command, const std::string& what) {
@@ -76,6 +99,7 @@ void make(const std::string& name, const fs::path& target) {
         const auto it = recipes().find(name);
         if (it == recipes().end()) throw std::runtime_error("unknown fixture " + name);
         run(kQuiet + it->second + " '" + partial.string() + "'", name);
+        if (!hasClaimedSize(partial, name)) throw std::runtime_error("fixture " + name + " came out at another size");
     }
     fs::rename(partial, target);
 }
@@ -85,10 +109,13 @@ void make(const std::string& name, const fs::path& target) {
 std::string fixture(const std::string& name) {
     const fs::path dir = MORVALE_FIXTURE_DIR;
     const fs::path target = dir / name;
-    if (fs::exists(target)) return target.string();
+    static std::set<std::string> checked;  // fixtures whose size this process has seen
+    if (checked.count(name)) return target.string();
     fs::create_directories(dir);
     DirectoryLock lock(dir);
+    if (fs::exists(target) && !hasClaimedSize(target, name)) fs::remove(target);
     if (!fs::exists(target)) make(name, target);
+    checked.insert(name);
     return target.string();
 }
 

@@ -35,9 +35,9 @@ TEST(FrameLayout, SlotsFollowEachOther) {
 }
 
 TEST(FrameLayout, RowCopyKeepsRowsApartAtEveryWidth) {
-    // Widths around the four-pixel steps; each row is followed by a guard byte
-    // in the destination that must survive.
-    for (uint32_t width = 1; width <= 19; ++width) {
+    // Widths around the eight- and four-pixel steps and their tails; each row
+    // is followed by a guard byte in the destination that must survive.
+    for (uint32_t width = 1; width <= 40; ++width) {
         const uint32_t rows = 3;
         const std::size_t sourceStride = width * 4 + 8;
         const std::size_t destinationStride = width * 3 + 1;

@@ -307,11 +307,14 @@ void LazyVideoDecoder::deliver() {
     // belong to other frames.
     const int64_t key = scratch_->pts == AV_NOPTS_VALUE ? kUntimed : scratch_->pts;
     if (key != kUntimed) lastOutputKey_ = key;
-    if (concealKey_ != kUntimed && key != kUntimed && key < concealKey_ && (!nearest_ || key > nearestKey_)) {
+    auto [first, last] = byKey_.equal_range(key);
+    // A picture that may conceal a frame: one of a frame that is shown (not
+    // one the container cuts away).
+    if (concealKey_ != kUntimed && key != kUntimed && first != last && key < concealKey_ &&
+        (!nearest_ || key > nearestKey_)) {
         nearest_.reset(av_frame_clone(scratch_.get()));
         nearestKey_ = key;
     }
-    auto [first, last] = byKey_.equal_range(key);
     for (auto it = first; it != last; ++it) {
         Entry& entry = at(it->second);
         std::shared_ptr<FrameSlot> slot = entry.issued ? entry.slot.lock() : entry.held;
@@ -355,7 +358,8 @@ HRESULT LazyVideoDecoder::conceal(FrameSlot& slot) {
     HRESULT result = S_OK;
     concealKey_ = slot.key;
     for (int64_t start = restartPoint(before->second, before->first); start >= 0;) {
-        if (!startRun(start) || !run(&slot, -1)) {
+        startRun(start);
+        if (!run(&slot, -1)) {
             result = E_OUTOFMEMORY;
             break;
         }

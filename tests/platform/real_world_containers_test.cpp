@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <functional>
 #include <sstream>
 
@@ -47,16 +46,12 @@ std::vector<SampleRead> readToEnd(IMFSourceReader* reader, const std::function<b
     return samples;
 }
 
-// Largest difference of a colour byte between a frame we read and one of
-// ffmpeg's (BGRA both; alpha left out); 256 when the sizes differ.
+// Largest difference of a colour byte between a frame we read and frame
+// index of ffmpeg's; 256 when there is no such frame.
 int largestDifference(const std::vector<uint8_t>& ours, const std::vector<uint8_t>& reference, size_t frame) {
     const size_t bytes = ours.size();
     if (bytes == 0 || reference.size() < (frame + 1) * bytes) return 256;
-    int largest = 0;
-    for (size_t i = 0; i < bytes; ++i) {
-        if (i % 4 != 3) largest = std::max(largest, std::abs(int{ours[i]} - int{reference[frame * bytes + i]}));
-    }
-    return largest;
+    return largestColourDifference(ours.data(), reference.data() + frame * bytes, bytes);
 }
 
 HRESULT seekTo(IMFSourceReader* reader, LONGLONG time) {

@@ -59,6 +59,8 @@ void LazyVideoDecoder::addPacket(PacketPtr packet) {
     // Packets the container cuts away (before an edit list's start) are
     // decoded as references but give no frame.
     entry.shown = (packet->flags & AV_PKT_FLAG_DISCARD) == 0;
+    if (atKeyFrame_ && order == 0 && entry.keyframe) firstShownKey_ = entry.key;
+    if (firstShownKey_ != kUntimed && entry.key != kUntimed && entry.key < firstShownKey_) entry.shown = false;
     if (entry.shown) {
         if (packet->pts == AV_NOPTS_VALUE) allTimed_ = false;
         entry.held = std::make_shared<FrameSlot>(order, entry.key);
@@ -145,6 +147,8 @@ void LazyVideoDecoder::clearAll() {
     nextOrder_ = 0;
     latestKeyframe_ = -1;
     lastIssuedKey_ = kUntimed;
+    atKeyFrame_ = false;
+    firstShownKey_ = kUntimed;
     inputEnded_ = false;
     allTimed_ = true;
     runStart_ = 0;
@@ -158,6 +162,11 @@ void LazyVideoDecoder::clearAll() {
 void LazyVideoDecoder::reset() {
     std::lock_guard lock(mutex_);
     clearAll();
+}
+
+void LazyVideoDecoder::startAtKeyFrame() {
+    std::lock_guard lock(mutex_);
+    atKeyFrame_ = true;
 }
 
 std::vector<PacketPtr> LazyVideoDecoder::takePackets() {
@@ -206,20 +215,30 @@ void LazyVideoDecoder::trim() {
         if (key != kUntimed) earliest = std::min(earliest, key);
     }
     if (latestKeyframe_ > firstOrder()) {
-        const int64_t keep = restartPoint(oldest, earliest);
-        if (keep > firstOrder()) {
-            // Samples still waiting whose packets are about to go are decoded
-            // while the packets are here.
-            for (int64_t order = firstOrder(); order < keep; ++order) {
-                Entry& entry = at(order);
-                if (!entry.issued) continue;
-                // A failure leaves the slot waiting; its buffer request fails.
-                if (auto slot = entry.slot.lock(); slot && slot->state == FrameSlot::State::Waiting) {
-                    decodeFor(*slot);
+        const int64_t needed = restartPoint(oldest, earliest);
+        // Samples still waiting that the samples to come do not need are
+        // decoded now, while the frames shown before them are still here to
+        // conceal them.
+        for (int64_t order = firstOrder(); order < needed; ++order) {
+            Entry& entry = at(order);
+            if (!entry.issued) continue;
+            // A failure leaves the slot waiting; its buffer request fails.
+            if (auto slot = entry.slot.lock(); slot && slot->state == FrameSlot::State::Waiting) decodeFor(*slot);
+        }
+        // Kept as well: what the frames shown just before the samples to
+        // come need, for they conceal any of those that does not decode.
+        int64_t keep = needed;
+        if (earliest != INT64_MAX) {
+            auto before = byKey_.lower_bound(earliest);
+            for (int reach = 0; reach < kConcealmentReach && before != byKey_.begin(); ++reach) {
+                --before;
+                if (reach == 0 || reach == kConcealmentReach - 1 || before == byKey_.begin()) {
+                    const int64_t previous = restartPoint(before->second, before->first);
+                    if (previous >= 0) keep = std::min(keep, previous);
                 }
             }
-            while (firstOrder() < keep) dropFront();
         }
+        while (firstOrder() < keep) dropFront();
     }
     if (packets_.size() <= kMaxKeptPackets && keptBytes_ <= kMaxKeptBytes) return;
     // Key frames too far apart: the decoder runs forward up to the samples
@@ -283,10 +302,19 @@ bool LazyVideoDecoder::run(const FrameSlot* slot, int64_t stopOrder) {
 }
 
 void LazyVideoDecoder::deliver() {
-    const int64_t key =
-        scratch_->best_effort_timestamp == AV_NOPTS_VALUE ? kUntimed : scratch_->best_effort_timestamp;
+    // The time of the packet the picture was decoded from. Not the decoder's
+    // best-effort guess: on damaged data that turns to decoding times, which
+    // belong to other frames.
+    const int64_t key = scratch_->pts == AV_NOPTS_VALUE ? kUntimed : scratch_->pts;
     if (key != kUntimed) lastOutputKey_ = key;
     auto [first, last] = byKey_.equal_range(key);
+    // A picture that may conceal a frame: one of a frame that is shown (not
+    // one the container cuts away).
+    if (concealKey_ != kUntimed && key != kUntimed && first != last && key < concealKey_ &&
+        (!nearest_ || key > nearestKey_)) {
+        nearest_.reset(av_frame_clone(scratch_.get()));
+        nearestKey_ = key;
+    }
     for (auto it = first; it != last; ++it) {
         Entry& entry = at(it->second);
         std::shared_ptr<FrameSlot> slot = entry.issued ? entry.slot.lock() : entry.held;
@@ -312,8 +340,39 @@ HRESULT LazyVideoDecoder::decodeFor(FrameSlot& slot) {
         startRun(restartPoint(slot.order, slot.key))) {
         if (!run(&slot, -1)) return E_OUTOFMEMORY;
     }
+    if (slot.state == FrameSlot::State::Waiting) {
+        if (HRESULT hr = conceal(slot); FAILED(hr)) return hr;
+    }
     if (slot.state == FrameSlot::State::Waiting) slot.state = FrameSlot::State::Failed;
     return S_OK;
+}
+
+HRESULT LazyVideoDecoder::conceal(FrameSlot& slot) {
+    if (slot.key == kUntimed) return S_OK;
+    auto before = byKey_.lower_bound(slot.key);
+    if (before == byKey_.begin()) return S_OK;  // nothing kept is shown before it
+    --before;
+    // From the key frame of the frame shown just before, then from each
+    // earlier key frame kept, until a run gives a picture shown before the
+    // slot's (or, decoded from further back, the slot's own).
+    HRESULT result = S_OK;
+    concealKey_ = slot.key;
+    for (int64_t start = restartPoint(before->second, before->first); start >= 0;) {
+        startRun(start);
+        if (!run(&slot, -1)) {
+            result = E_OUTOFMEMORY;
+            break;
+        }
+        if (slot.state != FrameSlot::State::Waiting || nearest_) break;
+        start = start > firstOrder() ? restartPoint(start - 1, kUntimed) : -1;
+    }
+    concealKey_ = kUntimed;
+    if (slot.state == FrameSlot::State::Waiting && nearest_) {
+        slot.frame = std::move(nearest_);
+        slot.state = FrameSlot::State::Decoded;
+    }
+    nearest_.reset();
+    return result;
 }
 
 HRESULT LazyVideoDecoder::takeFrame(FrameSlot& slot, FramePtr& frame) {

@@ -7,13 +7,23 @@
 // forward to that frame, or starts again at the key frame it depends on when
 // that is cheaper or the decoder has gone past it; frames met on the way go
 // to the slots of samples that are still alive and waiting, the others are
-// dropped. Frames are matched to slots by their best-effort timestamp.
+// dropped. Frames are matched to slots by the presentation time of the
+// packet they were decoded from, so a slot gets no other frame's picture.
+//
+// Damaged data: a frame whose packet does not decode shows the nearest
+// earlier picture (in presentation order) that does, as a player concealing
+// errors freezes on the last good picture; the search goes back through the
+// packets kept (see below), so it finds a picture at most kConcealmentReach
+// frames back, asked for in any order. A frame with no earlier picture
+// within reach fails.
 //
 // Packets kept: the window of packets not yet issued (deep enough for the
 // codec's reordering and frame threads, so that a sample is issued only once
 // no later packet can come before it and its frame can be decoded from what
 // has been read; it grows if packets come out of order beyond it), and
-// everything back to the key frame the oldest of those depends on. Older
+// everything back to the key frame the oldest of those depends on (and the
+// ones the kConcealmentReach frames shown just before it depend on, for
+// concealment). Older
 // packets go as issuing passes new key frames; a sample still waiting whose
 // packets would go is decoded first. A stream whose key frames are too far
 // apart to keep a group of pictures (more than kMaxKeptPackets packets or
@@ -68,6 +78,10 @@ public:
     // above).
     static constexpr size_t kMaxKeptPackets = 1024;
     static constexpr int64_t kMaxKeptBytes = 64 << 20;
+    // Frames shown before the samples still to come whose packets are kept,
+    // so that a frame that does not decode finds an earlier picture when a
+    // few in a row are damaged.
+    static constexpr int kConcealmentReach = 8;
 
     struct Issued {
         std::shared_ptr<FrameSlot> slot;
@@ -100,6 +114,10 @@ public:
     // Back to an empty run for the start of a new one (a seek); only for a
     // decoder no sample refers to any more.
     void reset();
+    // The run about to be fed starts on the key frame a seek landed on:
+    // frames shown before it (leading pictures of an open group of pictures)
+    // need pictures from before the seek, and give no sample.
+    void startAtKeyFrame();
     // Ends the input for good (the reader is gone, or has moved on to a
     // fresh decoder); samples already issued can still be decoded.
     void close();
@@ -108,8 +126,10 @@ public:
     std::vector<PacketPtr> takePackets();
 
     // Sample side: the slot's frame, decoded now if need be (the slot then
-    // gives it up). MF_E_INVALID_STREAM_DATA when the decoder does not
-    // produce it (broken data), E_OUTOFMEMORY when out of memory.
+    // gives it up). When the decoder does not produce it (damaged data), the
+    // nearest earlier picture that decodes stands in for it;
+    // MF_E_INVALID_STREAM_DATA when none does. E_OUTOFMEMORY when out of
+    // memory.
     HRESULT takeFrame(FrameSlot& slot, FramePtr& frame);
 
 private:
@@ -137,9 +157,13 @@ private:
     void forgetKey(int64_t key, int64_t order);
     void dropFront();
     void clearAll();
-    // Decodes until the slot has its frame or has failed; E_OUTOFMEMORY
-    // leaves it waiting.
+    // Decodes until the slot has its frame (its own, or the one concealing
+    // it) or has failed; E_OUTOFMEMORY leaves it waiting.
     HRESULT decodeFor(FrameSlot& slot);
+    // For a slot whose own frame did not come out: the nearest earlier
+    // picture the kept packets decode to; the slot stays waiting when there
+    // is none.
+    HRESULT conceal(FrameSlot& slot);
     bool mustRestartFor(const FrameSlot& slot) const;
     // Flushes the decoder and starts a run at that packet; false for -1.
     bool startRun(int64_t start);
@@ -160,6 +184,8 @@ private:
     std::multimap<int64_t, int64_t> byKey_;           // key -> order of the kept shown packets
     int64_t latestKeyframe_ = -1;
     int64_t lastIssuedKey_ = kUntimed;
+    bool atKeyFrame_ = false;          // startAtKeyFrame() was called for this run
+    int64_t firstShownKey_ = kUntimed;  // then: the key frame's; earlier frames are hidden
     bool inputEnded_ = false;
     bool allTimed_ = true;
     // The decoder's current run: where it started, what it has been sent,
@@ -170,6 +196,11 @@ private:
     bool sentSinceFlush_ = false;
     bool runEnded_ = false;  // drained: the next frame needs a new run
     int64_t lastOutputKey_ = kUntimed;
+    // While concealing: the picture shown latest before concealKey_ that the
+    // run has given out.
+    int64_t concealKey_ = kUntimed;
+    FramePtr nearest_;
+    int64_t nearestKey_ = kUntimed;
 };
 
 }  // namespace MorvalePlatform

@@ -7,6 +7,7 @@
 
 #include "platform/linux/memory_buffer.h"
 #include "platform/linux/native_media_types.h"
+#include "platform/linux/presentation_duration.h"
 #include "platform/linux/sample.h"
 #include "platform/linux/test_hooks.h"
 
@@ -34,11 +35,12 @@ void setDisplayAperture(AttributeStore& attributes, int width, int height) {
 }  // namespace
 
 SourceReader::SourceReader(FormatContextPtr format, const Options& options)
-    : format_(std::move(format)), options_(options) {
+    : source_(std::move(format)), options_(options) {
     bool videoSelected = false;
     bool audioSelected = false;
-    for (unsigned i = 0; i < format_->nb_streams; ++i) {
-        AVStream* av = format_->streams[i];
+    const AVFormatContext& file = source_.format();
+    for (unsigned i = 0; i < file.nb_streams; ++i) {
+        AVStream* av = file.streams[i];
         if (!isShownStream(*av)) {
             av->discard = AVDISCARD_ALL;
             continue;
@@ -89,17 +91,7 @@ PacketPtr SourceReader::nextPacketFor(Stream& stream) {
         stream.queue.pop_front();
         return packet;
     }
-    while (!demuxEnded_) {
-        PacketPtr packet(av_packet_alloc());
-        if (!packet) return nullptr;
-        const int result = av_read_frame(format_.get(), packet.get());
-        if (result == AVERROR(EAGAIN)) continue;
-        if (result < 0) {
-            // The end, or data that cannot be read (a truncated file): the
-            // streams end where the readable data ends.
-            demuxEnded_ = true;
-            break;
-        }
+    while (PacketPtr packet = source_.read()) {
         for (auto& other : streams_) {
             if (other.av->index != packet->stream_index || !other.selected) continue;
             if (&other == &stream) return packet;
@@ -463,13 +455,12 @@ HRESULT SourceReader::SetCurrentPosition(REFGUID format, REFPROPVARIANT position
         if (!streams_[i].lazy || streams_[i].lazy.use_count() == 1) continue;
         if (HRESULT hr = LazyVideoDecoder::open(*streams_[i].av, fresh[i]); FAILED(hr)) return hr;
     }
-    int64_t target = av_rescale_q(position.hVal.QuadPart, kHundredNanoseconds, AV_TIME_BASE_Q);
-    if (format_->start_time != AV_NOPTS_VALUE && target < format_->start_time) target = format_->start_time;
-    if (av_seek_frame(format_.get(), -1, target, AVSEEK_FLAG_BACKWARD) < 0 &&
-        avformat_seek_file(format_.get(), -1, INT64_MIN, target, INT64_MAX, 0) < 0) {
-        return E_FAIL;
-    }
-    demuxEnded_ = false;
+    // 0 is the start, whatever times the file's packets carry.
+    const LONGLONG requested = position.hVal.QuadPart;
+    const int64_t target = requested == 0 ? INT64_MIN : av_rescale_q(requested, kHundredNanoseconds, AV_TIME_BASE_Q);
+    // Whether or not it lands, the streams start afresh: what was read before
+    // is no longer next.
+    const HRESULT landed = source_.seek(target, seekAnchor());
     for (size_t i = 0; i < streams_.size(); ++i) {
         Stream& stream = streams_[i];
         stream.queue.clear();
@@ -480,6 +471,7 @@ HRESULT SourceReader::SetCurrentPosition(REFGUID format, REFPROPVARIANT position
         } else if (stream.lazy) {
             stream.lazy->reset();
         }
+        if (stream.lazy && !source_.atStart()) stream.lazy->startAtKeyFrame();
         stream.ended = false;
         stream.frameIndex = 0;
         if (stream.pcm) {
@@ -488,7 +480,17 @@ HRESULT SourceReader::SetCurrentPosition(REFGUID format, REFPROPVARIANT position
             stream.pcmFlushed = false;
         }
     }
-    return S_OK;
+    return landed;
+}
+
+int SourceReader::seekAnchor() const {
+    const Stream* anchor = nullptr;
+    for (const auto& stream : streams_) {
+        if (!stream.selected) continue;
+        if (stream.major == MFMediaType_Video) return stream.av->index;
+        if (!anchor) anchor = &stream;
+    }
+    return anchor ? anchor->av->index : -1;
 }
 
 HRESULT SourceReader::ReadSample(DWORD index, DWORD, DWORD* actualindex, DWORD* sampleflags, LONGLONG* timestamp,
@@ -565,19 +567,13 @@ HRESULT SourceReader::GetPresentationAttribute(DWORD index, REFGUID guid, PROPVA
         attr->uhVal.QuadPart = static_cast<ULONGLONG>(options_.quirks.reportedDuration);
         return S_OK;
     }
-    int64_t duration = format_->duration;
-    if (duration == AV_NOPTS_VALUE || duration < 0) {
-        // No container duration: the longest stream's.
-        duration = AV_NOPTS_VALUE;
-        for (const auto& stream : streams_) {
-            if (stream.av->duration == AV_NOPTS_VALUE) continue;
-            const int64_t length = av_rescale_q(stream.av->duration, stream.av->time_base, AV_TIME_BASE_Q);
-            if (duration == AV_NOPTS_VALUE || length > duration) duration = length;
-        }
-        if (duration == AV_NOPTS_VALUE) return MF_E_ATTRIBUTENOTFOUND;
+    if (!durationKnown_) {
+        duration_ = presentationDuration(source_.format());
+        durationKnown_ = true;
     }
+    if (!duration_) return MF_E_ATTRIBUTENOTFOUND;
     attr->vt = VT_UI8;
-    attr->uhVal.QuadPart = static_cast<ULONGLONG>(av_rescale_q(duration, AV_TIME_BASE_Q, kHundredNanoseconds));
+    attr->uhVal.QuadPart = static_cast<ULONGLONG>(av_rescale_q(*duration_, AV_TIME_BASE_Q, kHundredNanoseconds));
     return S_OK;
 }
 

@@ -21,13 +21,16 @@
 // and bits per sample (16 when not given, 32 for float).
 //
 // Sample times are the stream's presentation times in 100 ns; durations come
-// from the container, or from the frame rate when it has none. Every
+// from the container, or from the frame rate when it has none. Seeks land as
+// PacketSource describes: a rewind brings back the file's first packets, a
+// later time the key frame at or before it. Every
 // method is serialised by one lock; samples may be used on any thread.
 #pragma once
 
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "platform/com_ptr.h"
@@ -35,6 +38,7 @@
 #include "platform/linux/ffmpeg_handles.h"
 #include "platform/linux/lazy_video_decoder.h"
 #include "platform/linux/media_type.h"
+#include "platform/linux/packet_source.h"
 #include "platform/linux/pcm_converter.h"
 #include "platform/linux/rgb_converter.h"
 #include "platform/linux/stream_decoder.h"
@@ -114,11 +118,16 @@ private:
     void setRgbCurrentType(Stream& stream, const RgbLayout& layout);
     LONGLONG frameDuration(const Stream& stream) const;
 
+    // The stream a seek lands by: the first selected video stream, else the
+    // first selected one; -1 when none is selected.
+    int seekAnchor() const;
+
     std::mutex mutex_;
-    FormatContextPtr format_;
+    PacketSource source_;
     Options options_;
     std::vector<Stream> streams_;
-    bool demuxEnded_ = false;
+    bool durationKnown_ = false;  // duration_ has been worked out
+    std::optional<int64_t> duration_;  // AV_TIME_BASE
 };
 
 }  // namespace MorvalePlatform

@@ -17,6 +17,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "tests/support/reference_media.h"
+
 namespace PlatformTest {
 
 namespace {
@@ -186,21 +188,7 @@ std::vector<std::map<std::string, std::string>> probeStreams(const std::string& 
         "ffprobe -v error -show_entries "
         "stream=codec_type,codec_name,width,height,avg_frame_rate,r_frame_rate,bit_rate,sample_rate,channels "
         "-of compact=p=0 '" + path + "'");
-    std::vector<std::map<std::string, std::string>> streams;
-    std::istringstream lines(output);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (line.empty()) continue;
-        std::map<std::string, std::string> fields;
-        std::istringstream parts(line);
-        std::string part;
-        while (std::getline(parts, part, '|')) {
-            const auto equals = part.find('=');
-            if (equals != std::string::npos) fields[part.substr(0, equals)] = part.substr(equals + 1);
-        }
-        streams.push_back(std::move(fields));
-    }
-    return streams;
+    return morvale_test::compactRecords(output);
 }
 
 namespace {
@@ -240,22 +228,6 @@ std::vector<PacketTiming> probeVideoPacketTimes(const std::string& path) {
     return packets;
 }
 
-namespace {
-
-// The key=value fields of one line of ffprobe's compact output.
-std::map<std::string, std::string> compactFields(const std::string& line) {
-    std::map<std::string, std::string> fields;
-    std::istringstream parts(line);
-    std::string part;
-    while (std::getline(parts, part, '|')) {
-        const auto equals = part.find('=');
-        if (equals != std::string::npos) fields[part.substr(0, equals)] = part.substr(equals + 1);
-    }
-    return fields;
-}
-
-}  // namespace
-
 std::vector<PacketTiming> probeVideoFrameTimes(const std::string& path) {
     const auto timeBase = parseRational(runCommand(
         "ffprobe -v error -select_streams v:0 -show_entries stream=time_base -of csv=p=0 '" + path + "'"));
@@ -263,11 +235,8 @@ std::vector<PacketTiming> probeVideoFrameTimes(const std::string& path) {
         "ffprobe -v error -select_streams v:0 -show_entries frame=best_effort_timestamp,pkt_duration "
         "-of compact=p=0 '" + path + "'");
     std::vector<PacketTiming> frames;
-    std::istringstream lines(output);
-    std::string line;
-    while (std::getline(lines, line)) {
+    for (auto& fields : morvale_test::compactRecords(output)) {
         // Lines of side data carry neither field.
-        auto fields = compactFields(line);
         if (!fields.count("best_effort_timestamp")) continue;
         const std::string& time = fields["best_effort_timestamp"];
         const std::string& duration = fields["pkt_duration"];
@@ -281,10 +250,7 @@ std::vector<PacketPlace> probeVideoPacketPlaces(const std::string& path) {
     const std::string output = runCommand(
         "ffprobe -v error -select_streams v:0 -show_entries packet=pos,size -of compact=p=0 '" + path + "'");
     std::vector<PacketPlace> places;
-    std::istringstream lines(output);
-    std::string line;
-    while (std::getline(lines, line)) {
-        auto fields = compactFields(line);
+    for (auto& fields : morvale_test::compactRecords(output)) {
         if (!fields.count("pos") || !fields.count("size")) continue;
         places.push_back({std::stoll(fields["pos"]), std::stoll(fields["size"])});
     }

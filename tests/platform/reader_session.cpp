@@ -1,6 +1,8 @@
 // ReaderSession and the read helpers; see reader_session.h.
 #include "reader_session.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/buffer_lock.h"
@@ -81,6 +83,14 @@ HRESULT rewind(IMFSourceReader* reader) {
     MorvalePlatform::PropVariantGuard position;
     position.setInt64(0);
     return reader->SetCurrentPosition(GUID_NULL, position.value());
+}
+
+int largestColourDifference(const uint8_t* a, const uint8_t* b, size_t bytes) {
+    int largest = 0;
+    for (size_t i = 0; i < bytes; ++i) {
+        if (i % 4 != 3) largest = std::max(largest, std::abs(int{a[i]} - int{b[i]}));
+    }
+    return largest;
 }
 
 }  // namespace PlatformTest

@@ -48,4 +48,8 @@ std::pair<UINT32, UINT32> currentFrameSize(IMFSourceReader* reader);
 
 HRESULT rewind(IMFSourceReader* reader);
 
+// Largest difference of a colour byte between two BGRA pictures of the given
+// size (alpha left out).
+int largestColourDifference(const uint8_t* a, const uint8_t* b, size_t bytes);
+
 }  // namespace PlatformTest

@@ -107,6 +107,10 @@ void make(const std::string& name, const fs::path& target) {
 }  // namespace
 
 std::string fixture(const std::string& name) {
+    return madeFixture(name, [&name](const std::string& path) { make(name, path); });
+}
+
+std::string madeFixture(const std::string& name, const std::function<void(const std::string& path)>& write) {
     const fs::path dir = MORVALE_FIXTURE_DIR;
     const fs::path target = dir / name;
     static std::set<std::string> checked;  // fixtures whose size this process has seen
@@ -114,7 +118,7 @@ std::string fixture(const std::string& name) {
     fs::create_directories(dir);
     DirectoryLock lock(dir);
     if (fs::exists(target) && !hasClaimedSize(target, name)) fs::remove(target);
-    if (!fs::exists(target)) make(name, target);
+    if (!fs::exists(target)) write(target.string());
     checked.insert(name);
     return target.string();
 }

@@ -3,6 +3,7 @@
 // processes wait for each other through a lock file.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace morvale_test {
@@ -20,6 +21,11 @@ namespace morvale_test {
 //   audio_first.mp4    an AAC stream first, then 10 frames of H.264 video
 //   empty.mp4, truncated.mp4, text.mp4   broken inputs
 std::string fixture(const std::string& name);
+
+// The path of a fixture that write makes (given the path to write to) on
+// first use, under the same lock as the named fixtures above. write throws
+// std::runtime_error when it cannot.
+std::string madeFixture(const std::string& name, const std::function<void(const std::string& path)>& write);
 
 // A scratch directory for one test, emptied when created.
 std::string scratchDirectory(const std::string& name);

@@ -34,6 +34,23 @@ std::string commandOutput(const std::string& command) {
     return out;
 }
 
+std::vector<std::map<std::string, std::string>> compactRecords(const std::string& text) {
+    std::vector<std::map<std::string, std::string>> records;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::map<std::string, std::string> fields;
+        std::istringstream parts(line);
+        std::string part;
+        while (std::getline(parts, part, '|')) {
+            const auto equals = part.find('=');
+            if (equals != std::string::npos) fields[part.substr(0, equals)] = part.substr(equals + 1);
+        }
+        if (!fields.empty()) records.push_back(std::move(fields));
+    }
+    return records;
+}
+
 std::vector<uint8_t> referenceRgbFrames(const std::string& path) {
     const std::string bytes =
         commandOutput("ffmpeg -nostdin -v error -i " + quoted(path) + " -map 0:v:0 -f rawvideo -pix_fmt rgb24 -");

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,10 @@ ProbeFacts probeVideo(const std::string& path);
 
 // Durations of the first video stream's packets in decoding order, seconds.
 std::vector<double> packetDurations(const std::string& path);
+
+// The key=value fields of ffprobe's compact output (-of compact=p=0), one
+// map per line that has any.
+std::vector<std::map<std::string, std::string>> compactRecords(const std::string& text);
 
 // Runs a shell command and returns what it printed on standard output.
 std::string commandOutput(const std::string& command);

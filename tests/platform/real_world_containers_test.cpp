@@ -1,0 +1,187 @@
+// Files as users have them, through the source reader: in every container a
+// rewind brings back the first frame, also in the middle of reading; a seek
+// to a later time lands on the latest key frame at or before it; a file
+// whose container states no duration reports where its last packet ends.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <sstream>
+
+#include "media_fixtures.h"
+#include "platform/linux/test_control.h"
+#include "platform/prop_variant_guard.h"
+#include "reader_session.h"
+#include "tests/support/real_world_media.h"
+
+namespace PlatformTest {
+namespace {
+
+namespace TestControl = MorvalePlatform::TestControl;
+using morvale_test::Clip;
+
+// What the reader says about one sample; pixels only when asked for.
+struct SampleRead {
+    LONGLONG time = 0;
+    LONGLONG duration = 0;
+    bool keyFrame = false;
+    std::vector<uint8_t> pixels;
+};
+
+// Reads to the end of the stream, asking for the buffers wanted.
+std::vector<SampleRead> readToEnd(IMFSourceReader* reader, const std::function<bool(size_t)>& wanted) {
+    std::vector<SampleRead> samples;
+    for (;;) {
+        ReadResult read = readVideoSample(reader);
+        EXPECT_EQ(read.hr, S_OK);
+        if (read.hr != S_OK || (read.flags & MF_SOURCE_READERF_ENDOFSTREAM) || !read.sample) break;
+        SampleRead sample;
+        EXPECT_EQ(read.sample->GetSampleTime(&sample.time), S_OK);
+        EXPECT_EQ(read.sample->GetSampleDuration(&sample.duration), S_OK);
+        sample.keyFrame = MFGetAttributeUINT32(read.sample.get(), MFSampleExtension_CleanPoint, 0) != 0;
+        if (wanted(samples.size())) sample.pixels = sampleBytes(read.sample.get());
+        samples.push_back(std::move(sample));
+    }
+    return samples;
+}
+
+// Largest difference of a colour byte between a frame we read and frame
+// index of ffmpeg's; 256 when there is no such frame.
+int largestDifference(const std::vector<uint8_t>& ours, const std::vector<uint8_t>& reference, size_t frame) {
+    const size_t bytes = ours.size();
+    if (bytes == 0 || reference.size() < (frame + 1) * bytes) return 256;
+    return largestColourDifference(ours.data(), reference.data() + frame * bytes, bytes);
+}
+
+HRESULT seekTo(IMFSourceReader* reader, LONGLONG time) {
+    MorvalePlatform::PropVariantGuard position;
+    position.setInt64(time);
+    return reader->SetCurrentPosition(GUID_NULL, position.value());
+}
+
+class Containers : public ::testing::TestWithParam<Clip> {
+protected:
+    void SetUp() override {
+        TestControl::reset();
+        path_ = morvale_test::clipPath(GetParam());
+        frames_ = probeVideoFrameTimes(path_);
+        reference_ = morvale_test::decodedFrames(path_, "bgra");
+    }
+    void TearDown() override { EXPECT_EQ(TestControl::liveObjects(), 0); }
+
+    std::string path_;
+    std::vector<PacketTiming> frames_;  // ffprobe's, in presentation order
+    std::vector<uint8_t> reference_;    // ffmpeg's BGRA frames
+    ReaderSession session_;
+};
+
+TEST_P(Containers, FixtureHasTheFramesAndSizeItClaims) {
+    const morvale_test::DecodedShape shape = morvale_test::probeDecodedShape(path_);
+    EXPECT_EQ(shape.frames, Clip::kFrames);
+    EXPECT_EQ(shape.width, GetParam().width);
+    EXPECT_EQ(shape.height, GetParam().height);
+    EXPECT_EQ(frames_.size(), size_t{Clip::kFrames});
+    EXPECT_EQ(reference_.size(), size_t{Clip::kFrames} * GetParam().width * GetParam().height * 4);
+}
+
+TEST_P(Containers, EveryRewindStartsAgainAtTheFirstFrame) {
+    ASSERT_EQ(frames_.size(), size_t{Clip::kFrames});
+    auto reader = session_.openRgb32(path_);
+    ASSERT_TRUE(reader);
+    // As the library reads a file: one sample for the decoded size, a rewind
+    // and the count, a rewind and the frames.
+    ASSERT_TRUE(readVideoSample(reader.get()).sample);
+    ASSERT_EQ(rewind(reader.get()), S_OK);
+    const std::vector<SampleRead> counted = readToEnd(reader.get(), [](size_t) { return false; });
+    ASSERT_EQ(counted.size(), frames_.size());
+    for (size_t i = 0; i < counted.size(); ++i) {
+        EXPECT_EQ(counted[i].time, frames_[i].time) << "frame " << i;
+        if (frames_[i].duration > 0) {
+            EXPECT_EQ(counted[i].duration, frames_[i].duration) << "frame " << i;
+        }
+    }
+    ASSERT_EQ(rewind(reader.get()), S_OK);
+    const size_t last = frames_.size() - 1;
+    const std::vector<SampleRead> read = readToEnd(reader.get(), [last](size_t i) { return i == 0 || i == last; });
+    ASSERT_EQ(read.size(), frames_.size());
+    EXPECT_LE(largestDifference(read.front().pixels, reference_, 0), 2) << "first frame";
+    EXPECT_LE(largestDifference(read.back().pixels, reference_, last), 2) << "last frame";
+
+    // In the middle of reading, with the decoder part-way into the file.
+    ASSERT_EQ(rewind(reader.get()), S_OK);
+    for (size_t i = 0; i < 20; ++i) {
+        ReadResult sample = readVideoSample(reader.get());
+        ASSERT_TRUE(sample.sample);
+        if (i == 19) sampleBytes(sample.sample.get());
+    }
+    ASSERT_EQ(rewind(reader.get()), S_OK);
+    const std::vector<SampleRead> again = readToEnd(reader.get(), [](size_t i) { return i == 0; });
+    ASSERT_EQ(again.size(), frames_.size());
+    EXPECT_EQ(again.front().time, frames_.front().time);
+    EXPECT_TRUE(again.front().pixels == read.front().pixels);
+}
+
+TEST_P(Containers, SeekLandsOnTheLatestKeyFrameAtOrBeforeTheTime) {
+    ASSERT_EQ(frames_.size(), size_t{Clip::kFrames});
+    auto reader = session_.openRgb32(path_);
+    ASSERT_TRUE(reader);
+    const std::vector<SampleRead> all = readToEnd(reader.get(), [](size_t) { return false; });
+    ASSERT_EQ(all.size(), frames_.size());
+    // Between two frames in the second half, and on a frame's time.
+    for (const LONGLONG target : {(all[30].time + all[31].time) / 2, all[40].time}) {
+        size_t expected = 0;
+        for (size_t i = 0; i < all.size() && all[i].time <= target; ++i) {
+            if (all[i].keyFrame) expected = i;
+        }
+        ASSERT_EQ(seekTo(reader.get(), target), S_OK);
+        const std::vector<SampleRead> after = readToEnd(reader.get(), [](size_t i) { return i < 2; });
+        ASSERT_EQ(after.size(), all.size() - expected) << "target " << target;
+        EXPECT_TRUE(after[0].keyFrame);
+        EXPECT_EQ(after[0].time, all[expected].time) << "target " << target;
+        for (size_t i = 0; i < 2; ++i) {
+            EXPECT_LE(largestDifference(after[i].pixels, reference_, expected + i), 2) << "frame " << expected + i;
+        }
+        EXPECT_EQ(after.back().time, all.back().time);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Clips, Containers, ::testing::ValuesIn(morvale_test::containerClips()),
+                         [](const auto& instance) { return instance.param.name; });
+
+TEST(LiveRecording, DurationIsWhereTheLastPacketEnds) {
+    const std::string path = morvale_test::liveWebm();
+    ASSERT_EQ(runCommand("ffprobe -v error -show_entries format=duration -of csv=p=0 '" + path + "'"), "N/A\n")
+        << "the container states no duration";
+    // From the start to the latest end of a packet of any stream.
+    const double start = std::stod(runCommand("ffprobe -v error -show_entries format=start_time -of csv=p=0 '" +
+                                              path + "'"));
+    int64_t end = 0;
+    const std::string packets =
+        runCommand("ffprobe -v error -show_entries packet=pts_time,duration_time -of csv=p=0 '" + path + "'");
+    std::istringstream lines(packets);
+    for (std::string line; std::getline(lines, line);) {
+        const auto comma = line.find(',');
+        if (comma == std::string::npos) continue;
+        end = std::max<int64_t>(end, std::llround((std::stod(line.substr(0, comma)) +
+                                                   std::stod(line.substr(comma + 1))) * 1e7));
+    }
+    ASSERT_GT(end, 19000000);
+
+    TestControl::reset();
+    ReaderSession session;
+    ComPtr<IMFSourceReader> reader;
+    ASSERT_EQ(session.open(path, reader), S_OK);
+    MorvalePlatform::PropVariantGuard duration;
+    ASSERT_EQ(reader->GetPresentationAttribute(MF_SOURCE_READER_MEDIASOURCE, MF_PD_DURATION, duration.get()), S_OK);
+    EXPECT_EQ(duration.value().vt, VT_UI8);
+    EXPECT_NEAR(static_cast<double>(duration.value().uhVal.QuadPart), static_cast<double>(end) - start * 1e7,
+                10000.0);
+    EXPECT_EQ(TestControl::decodedFrames(), 0) << "found without decoding";
+    // Reading is not disturbed.
+    ASSERT_EQ(setRgb32(reader.get()), S_OK);
+    EXPECT_EQ(readToEnd(reader.get(), [](size_t) { return false; }).size(), size_t{Clip::kFrames});
+}
+
+}  // namespace
+}  // namespace PlatformTest

@@ -1,0 +1,129 @@
+// Files as users have them, through the library's exports: MPEG transport
+// and program streams count and read every frame from the first, a live
+// recording without a stated duration has its properties, and damaged
+// files read to the end with the damaged frames concealed (see the platform
+// tests for which pictures they show).
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "bridge/error_manager.h"
+#include "tests/support/real_world_media.h"
+#include "tests/video_read/export_calls.h"
+#include "tests/video_read/reader_test_support.h"
+#include "video/read/frame_layout.h"
+#include "video/read/video_info_cache.h"
+
+using namespace TravexUtils;
+using morvale_test::Clip;
+using morvale_test::ExportCall;
+using Result = ExportCall::Result;
+namespace TestControl = MorvalePlatform::TestControl;
+
+namespace {
+
+class MFRealWorldFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(KorvelLibrary_initialize(korvel::hostLibraryData()), 0);
+        TestControl::reset();
+    }
+    void TearDown() override {
+        ExportCall finalize;
+        finalize.run(MFFinalizeVideoReader, Result::Boolean);
+        VideoInfoCache::clear();
+        EXPECT_EQ(TestControl::liveObjects(), 0);
+    }
+
+    static int frameCount(const std::string& path) {
+        ExportCall call;
+        call.string(path);
+        EXPECT_EQ(call.run(MFReadVideoFrameCount, Result::Integer), 0) << path;
+        return static_cast<int>(call.integer());
+    }
+
+    // Frames read one by one with the frame-by-frame reader until the end.
+    static int framesReadOneByOne(const std::string& path) {
+        ExportCall init;
+        init.string(path);
+        EXPECT_EQ(init.run(MFInitVideoReader, Result::Boolean), 0);
+        const int endOfFile = ErrorManager::findError("MFEndOfFile").id();
+        for (int frames = 0;; ++frames) {
+            ExportCall next;
+            const int code = next.run(MFReadNextVideoFrame, Result::Image);
+            if (code != 0) {
+                EXPECT_EQ(code, endOfFile) << "after frame " << frames;
+                return frames;
+            }
+        }
+    }
+};
+
+const Clip& clipNamed(const std::string& name) {
+    for (const Clip& clip : morvale_test::containerClips()) {
+        if (clip.name == name) return clip;
+    }
+    throw std::logic_error("no clip " + name);
+}
+
+TEST_F(MFRealWorldFiles, StreamsThatSeekOnDecodingTimesReadFromTheFirstFrame) {
+    for (const char* name : {"H264BFramesTs", "Mpeg2Ts", "H264M2ts", "Mpeg2Mpg", "Mpeg2Vob"}) {
+        SCOPED_TRACE(name);
+        const Clip& clip = clipNamed(name);
+        const std::string path = morvale_test::clipPath(clip);
+        const std::vector<uint8_t> reference = morvale_test::decodedFrames(path, "rgb24");
+        const std::size_t frameBytes =
+            FrameLayout::frameBytes(static_cast<uint32_t>(clip.width), static_cast<uint32_t>(clip.height));
+        ASSERT_EQ(reference.size(), frameBytes * Clip::kFrames);
+        EXPECT_EQ(frameCount(path), Clip::kFrames);
+
+        // Every frame (a rewind after the properties' probe and the count),
+        // against ffmpeg's decode.
+        ExportCall all;
+        all.string(path).numbers({});
+        ASSERT_EQ(all.run(MFReadVideoData, Result::Image), 0);
+        ASSERT_EQ(korvel::imageSlices(all.image()), Clip::kFrames);
+        EXPECT_LE(morvale_test::compareFrames(korvel::imageData(all.image()), reference.data(), reference.size()).largest,
+                  2);
+        EXPECT_EQ(framesReadOneByOne(path), Clip::kFrames);
+        VideoInfoCache::clear();
+    }
+}
+
+TEST_F(MFRealWorldFiles, LiveRecordingWithoutADurationHasItsProperties) {
+    const std::string path = morvale_test::liveWebm();
+    const auto reply = morvale_test::callPropertiesExport(MFReadVideoProperties, {SrValue::ofString(path)});
+    ASSERT_EQ(reply.code, 0);
+    ASSERT_TRUE(reply.expression.has_value());
+    const SrValue& association = *reply.expression;
+    ASSERT_TRUE(association.isFunction("Association"));
+    ASSERT_GE(association.args.size(), 1u);
+    EXPECT_EQ(association.args[0].args[0].text, "Duration");
+    EXPECT_NEAR(association.args[0].args[1].real, 2.0, 0.05);
+    EXPECT_EQ(frameCount(path), Clip::kFrames);
+}
+
+TEST_F(MFRealWorldFiles, DamagedFilesReadToTheEnd) {
+    const std::string h264 = morvale_test::clipPath(morvale_test::unreferencedBPicturesClip());
+    const std::string mjpeg = morvale_test::clipPath(clipNamed("MjpegOddAvi"));
+    const std::vector<size_t> b = morvale_test::bPicturePackets(h264);
+    ASSERT_GT(b.size(), 4u);
+    const std::string damagedFiles[] = {
+        morvale_test::withPacketsZeroed(h264, "h264_unreferenced_b_zeroed_b2_b4.mp4", {b[2], b[4]}),
+        morvale_test::withPacketsZeroed(mjpeg, "mjpeg_317x239_zeroed_7.avi", {7}),
+        morvale_test::withMediaBytesZeroed(morvale_test::twentyFramesH264(), "h264_20_frames_4k_zeroed.mp4", 3952,
+                                           4096),
+    };
+    for (const std::string& path : damagedFiles) {
+        SCOPED_TRACE(path);
+        const int count = frameCount(path);
+        ExportCall all;
+        all.string(path).numbers({});
+        ASSERT_EQ(all.run(MFReadVideoData, Result::Image), 0);
+        EXPECT_EQ(korvel::imageSlices(all.image()), count);
+        EXPECT_TRUE(VideoInfoCache::contains(path));
+        EXPECT_EQ(framesReadOneByOne(path), count);
+    }
+}
+
+}  // namespace

@@ -21,6 +21,12 @@ std::vector<std::string> splitCommas(const std::string& text) {
     return parts;
 }
 
+// Fills a new host tensor; an empty list has no data to copy (and its
+// vector's data pointer may be null, which memcpy must not be given).
+void copyInto(MTensor tensor, const void* values, std::size_t bytes) {
+    if (bytes != 0) std::memcpy(const_cast<void*>(tensorData(tensor)), values, bytes);
+}
+
 long long parseInteger(const std::string& text) {
     char* end = nullptr;
     errno = 0;
@@ -81,16 +87,14 @@ void HostArguments::addAll(const std::vector<ArgKind>& kinds, const std::vector<
             case ArgKind::IntegerList: {
                 const auto values = parseIntegerList(text);
                 tensors_.push_back(newHostTensor(MType_Integer, {static_cast<mint>(values.size())}));
-                std::memcpy(const_cast<void*>(tensorData(tensors_.back())), values.data(),
-                            values.size() * sizeof(long long));
+                copyInto(tensors_.back(), values.data(), values.size() * sizeof(long long));
                 slot.tensor = &tensors_.back();
                 break;
             }
             case ArgKind::RealList: {
                 const auto values = parseRealList(text);
                 tensors_.push_back(newHostTensor(MType_Real, {static_cast<mint>(values.size())}));
-                std::memcpy(const_cast<void*>(tensorData(tensors_.back())), values.data(),
-                            values.size() * sizeof(double));
+                copyInto(tensors_.back(), values.data(), values.size() * sizeof(double));
                 slot.tensor = &tensors_.back();
                 break;
             }

@@ -15,8 +15,10 @@ extern "C" {
 
 namespace MorvalePlatform {
 
+// Input contexts come from openMediaFile (media_file.h), which hangs the state
+// of their I/O guard on the context; closing one frees that too.
 struct FormatContextDeleter {
-    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
+    void operator()(AVFormatContext* context) const;
 };
 struct CodecContextDeleter {
     void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }

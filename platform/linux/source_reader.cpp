@@ -5,6 +5,7 @@
 #include <iterator>
 #include <optional>
 
+#include "platform/linux/frame_size_limits.h"
 #include "platform/linux/memory_buffer.h"
 #include "platform/linux/native_media_types.h"
 #include "platform/linux/presentation_duration.h"
@@ -411,6 +412,10 @@ HRESULT SourceReader::SetCurrentMediaType(DWORD index, DWORD*, IMFMediaType* typ
 
     if (major == MFMediaType_Video && (subtype == MFVideoFormat_RGB32 || subtype == MFVideoFormat_ARGB32)) {
         if (!options_.videoProcessing && subtype != nativeSubtype) return MF_E_TOPO_CODEC_NOT_FOUND;
+        // As Windows' decoders do, refuse a stream larger than they decode.
+        if (!FrameSizeLimits::accepts(stream->av->codecpar->width, stream->av->codecpar->height)) {
+            return MF_E_INVALIDMEDIATYPE;
+        }
         if (!stream->lazy && !stream->decoder) {
             if (HRESULT hr = LazyVideoDecoder::open(*stream->av, stream->lazy); FAILED(hr)) return hr;
         }

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/linux/frame_size_limits.h"
+
 namespace MorvalePlatform {
 
 HRESULT StreamDecoder::open(const AVStream& stream, std::unique_ptr<StreamDecoder>& decoder) {
@@ -15,6 +17,7 @@ HRESULT StreamDecoder::open(const AVStream& stream, std::unique_ptr<StreamDecode
     context->pkt_timebase = stream.time_base;
     context->thread_count = 0;  // one per core
     context->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+    context->max_pixels = FrameSizeLimits::kMaxPixels;  // a frame beyond it fails to decode
     if (avcodec_open2(context.get(), codec, nullptr) < 0) return MF_E_TOPO_CODEC_NOT_FOUND;
     decoder.reset(new StreamDecoder(std::move(context)));
     return S_OK;

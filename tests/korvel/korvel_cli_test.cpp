@@ -127,4 +127,24 @@ TEST(KorvelCli, FailuresPrintTheNamedErrorAndExitOne) {
     EXPECT_EQ(badNumbers.status, 2);
 }
 
+// An empty frame list reads the whole clip; korvel hands the library an
+// empty tensor for it.
+TEST(KorvelCli, EmptyFrameListReadsEveryFrame) {
+    const KorvelRun run = korvel("MFReadVideoData " + q(fixture("h264_5frames.mp4")) + " '' --checksum");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\"rank\":3"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\"slices\":5,\"height\":120,\"width\":160"), std::string::npos) << run.out;
+}
+
+// A live playlist under a video name would have the library wait for new
+// segments; it is refused at once like any file that is not a video.
+TEST(KorvelCli, PlaylistNamedAsVideoFailsAtOnce) {
+    const std::string dir = morvale_test::scratchDirectory("korvel_playlist_" + std::to_string(::getpid()));
+    std::ofstream(dir + "/x.mp4") << "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1,\nsegment.ts\n";
+    std::ofstream(dir + "/segment.ts") << "not read";
+    const KorvelRun run = korvel("MFReadVideoProperties " + q(dir + "/x.mp4"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "{\"error\":\"MFObjectCreateError\",\"code\":-61,\"message\":\"Error creating a media type.\"}\n");
+}
+
 }  // namespace

@@ -110,9 +110,10 @@ TEST_F(MFReaderFailures, BadFilesRaiseRegisteredErrors) {
     }
 }
 
-TEST_F(MFReaderFailures, MalformedUtf8PathIsNotARegisteredError) {
+TEST_F(MFReaderFailures, MalformedUtf8PathCannotMakeASourceReader) {
     MFVideoReader reader("clip\xC3(.mp4");
-    EXPECT_THROW(reader.open(), std::invalid_argument);
+    EXPECT_RAISES(reader.open(), "MFObjectCreateError", "Path is not valid UTF-8");
+    EXPECT_FALSE(reader.hasSourceReader());
 }
 
 TEST_F(MFReaderFailures, PropertiesNeedAnOpenReader) {

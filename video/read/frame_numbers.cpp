@@ -1,6 +1,7 @@
 #include "video/read/frame_numbers.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "bridge/error_manager.h"
 
@@ -14,7 +15,10 @@ PlannedRequest planFromNumbers(const Tensor<long long>& numbers) {
     const long long* values = numbers.data();
     const mint n = numbers.flattenedLength();
     for (mint i = 0; i < n; ++i) {
-        const int64_t key = static_cast<int64_t>(values[i]) - 1;
+        // The smallest number has no predecessor; as a key it matches no
+        // frame all the same.
+        const int64_t number = values[i];
+        const int64_t key = number == INT64_MIN ? INT64_MIN : number - 1;
         plan.request.insert(key, i);
         plan.lastIndex = std::max(plan.lastIndex, static_cast<int32_t>(key));
     }

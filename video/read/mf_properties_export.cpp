@@ -8,6 +8,7 @@
 #include "bridge/export.h"
 #include "link/link_stream.h"
 #include "link/property_association.h"
+#include "video/read/source_reader_scope.h"
 #include "video/read/video_info_cache.h"
 
 using namespace TravexUtils;
@@ -19,6 +20,7 @@ MORVALE_EXPORT int MFReadVideoProperties(KorvelLibraryData /*libData*/, SRLINK l
             LinkStream stream(link);
             path = readPathArgument(stream);
             MFVideoReader& reader = VideoInfoCache::getMFReader(*path);
+            const SourceReaderScope scope(reader);
             reader.open();
             reader.loadProperties();
             const VideoInfo& info = reader.info;
@@ -33,7 +35,6 @@ MORVALE_EXPORT int MFReadVideoProperties(KorvelLibraryData /*libData*/, SRLINK l
                 .putString("VideoEncoding", info.encodingName)
                 .putReal("FrameRate", info.frameRate);
             properties.end();
-            reader.releaseSourceReader();
         },
         [&](int) {
             if (path) VideoInfoCache::erase(*path);

@@ -1,6 +1,7 @@
 // The Media Foundation video reading exports: frame-by-frame reading through
 // the global reader, and random access, frame counts and durations through
 // the per-file cache.
+#include <optional>
 #include <string>
 
 #include "bridge/call_frame.h"
@@ -10,6 +11,8 @@
 #include "bridge/tensor.h"
 #include "video/read/frame_numbers.h"
 #include "video/read/global_readers.h"
+#include "video/read/host_image_size.h"
+#include "video/read/source_reader_scope.h"
 #include "video/read/video_info_cache.h"
 
 using namespace TravexUtils;
@@ -30,28 +33,29 @@ bool closeGlobalMFReader() {
 
 // A failed random-access call forgets what the cache learnt about the file,
 // except after an invalid frame number, which says nothing about the file.
+// Nothing to forget when the call failed before reading its path.
 struct EraseCacheEntry {
-    const std::string& path;
+    const std::optional<std::string>& path;
     bool keepOnInvalidFrameIndex;
 
     void operator()(MArgumentManager&, int code) const {
-        if (path.empty()) {
+        if (!path) {
             return;
         }
         if (keepOnInvalidFrameIndex && code == ErrorManager::findError("MFInvalidFrameIndex").id()) {
             return;
         }
-        VideoInfoCache::erase(path);
+        VideoInfoCache::erase(*path);
     }
 };
 
 // The path's cached reader with its frames counted; the file is closed again.
-MFVideoReader& countedReader(MArgumentManager& manager, std::string& path) {
+MFVideoReader& countedReader(MArgumentManager& manager, std::optional<std::string>& path) {
     path = manager.getString(0);
-    MFVideoReader& reader = VideoInfoCache::getMFReader(path);
+    MFVideoReader& reader = VideoInfoCache::getMFReader(*path);
+    const SourceReaderScope scope(reader);
     reader.open();
     reader.countFrames();
-    reader.releaseSourceReader();
     return reader;
 }
 
@@ -83,6 +87,7 @@ MORVALE_EXPORT int MFReadNextVideoFrame(KorvelLibraryData libData, mint Argc, MA
             if (!reader) {
                 ErrorManager::throwException("ReadFrameError", "Reader is not initialized");
             }
+            checkHostImageSize(1, reader->info.width, reader->info.height);
             Image<unsigned char> frame(0, reader->info.width, reader->info.height, 3, MImage_CS_RGB, true);
             FrameRequest request;
             request.insert(int64_t{reader->currentFrameIndex()} + 1, 0);
@@ -98,12 +103,13 @@ MORVALE_EXPORT int MFFinalizeVideoReader(KorvelLibraryData libData, mint Argc, M
 }
 
 MORVALE_EXPORT int MFReadVideoData(KorvelLibraryData libData, mint Argc, MArgument* Args, MArgument Res) {
-    std::string path;
+    std::optional<std::string> path;
     return runLibraryFunction(
         libData, Argc, Args, Res,
         [&path](MArgumentManager& manager) {
             path = manager.getString(0);
-            MFVideoReader& reader = VideoInfoCache::getMFReader(path);
+            MFVideoReader& reader = VideoInfoCache::getMFReader(*path);
+            const SourceReaderScope scope(reader);
             reader.open();
             reader.loadProperties();
 
@@ -124,17 +130,17 @@ MORVALE_EXPORT int MFReadVideoData(KorvelLibraryData libData, mint Argc, MArgume
                 ErrorManager::throwException("MFInvalidFrameIndex", "Error getting the required frame");
             }
 
+            checkHostImageSize(plan.sliceCount, reader.info.width, reader.info.height);
             Image<unsigned char> frames(plan.sliceCount, reader.info.width, reader.info.height, 3, MImage_CS_RGB,
                                         true);
             reader.readFrames(plan.request, false, frames.data(), plan.lastIndex, plan.storeCount);
-            reader.releaseSourceReader();
             manager.setArrayResult(frames);
         },
         EraseCacheEntry{path, true});
 }
 
 MORVALE_EXPORT int MFReadVideoFrameCount(KorvelLibraryData libData, mint Argc, MArgument* Args, MArgument Res) {
-    std::string path;
+    std::optional<std::string> path;
     return runLibraryFunction(
         libData, Argc, Args, Res,
         [&path](MArgumentManager& manager) { manager.setInteger(countedReader(manager, path).info.frameCount); },
@@ -142,7 +148,7 @@ MORVALE_EXPORT int MFReadVideoFrameCount(KorvelLibraryData libData, mint Argc, M
 }
 
 MORVALE_EXPORT int MFReadVideoFrameDurations(KorvelLibraryData libData, mint Argc, MArgument* Args, MArgument Res) {
-    std::string path;
+    std::optional<std::string> path;
     return runLibraryFunction(
         libData, Argc, Args, Res,
         [&path](MArgumentManager& manager) {

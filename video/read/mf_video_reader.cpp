@@ -1,7 +1,6 @@
 #include "video/read/mf_video_reader.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 #include "bridge/check_hresult.h"
 #include "platform/buffer_lock.h"
@@ -32,7 +31,8 @@ void MFVideoReader::open() {
 
     const auto widePath = MorvalePlatform::utf8ToWide(info.path);
     if (!widePath) {
-        throw std::invalid_argument("the path is not valid UTF-8");
+        // No file can have this name: the source reader cannot be made.
+        ErrorManager::throwException("MFObjectCreateError", "Path is not valid UTF-8");
     }
 
     ComPtr<IMFAttributes> attributes;

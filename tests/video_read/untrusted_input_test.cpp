@@ -1,0 +1,345 @@
+// The reading exports on input a host cannot vouch for: paths that are not
+// UTF-8 or that name playlists and oversized streams, frame numbers at the
+// ends of the integer range, requests larger than memory, and many calls
+// that fail on many files without running the process out of descriptors,
+// threads or memory.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/physical_memory.h"
+#include "tests/support/media_fixtures.h"
+#include "tests/support/reference_media.h"
+#include "tests/video_read/export_calls.h"
+#include "tests/video_read/reader_test_support.h"
+#include "video/read/frame_layout.h"
+#include "video/read/frame_numbers.h"
+#include "video/read/host_image_size.h"
+#include "video/read/video_info_cache.h"
+
+using namespace TravexUtils;
+using morvale_test::ExportCall;
+using morvale_test::fixture;
+using Result = ExportCall::Result;
+namespace TestControl = MorvalePlatform::TestControl;
+
+namespace {
+
+constexpr int kMemoryError = 5;
+constexpr int kPropertySet = -59;
+constexpr int kObjectCreate = -61;
+constexpr int kInvalidFrameIndex = -74;
+
+class UntrustedInput : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(KorvelLibrary_initialize(korvel::hostLibraryData()), 0);
+        TestControl::reset();
+        korvel::resetHostCounters();
+    }
+    void TearDown() override {
+        VideoInfoCache::clear();
+        const korvel::HostCounters host = korvel::hostCounters();
+        EXPECT_EQ(host.liveArrays(), 0);
+        EXPECT_EQ(host.liveStrings, 0);
+        EXPECT_EQ(TestControl::liveObjects(), 0);
+    }
+
+    static int readData(const std::string& path, const std::vector<long long>& numbers) {
+        ExportCall call;
+        call.string(path).numbers(numbers);
+        return call.run(MFReadVideoData, Result::Image);
+    }
+    static int frameCount(const std::string& path) {
+        ExportCall call;
+        call.string(path);
+        return call.run(MFReadVideoFrameCount, Result::Integer);
+    }
+};
+
+std::string writeScratchFile(const std::string& name, const std::string& bytes) {
+    const std::string path = morvale_test::scratchDirectory("untrusted_" + std::to_string(::getpid())) + "/" + name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+TEST_F(UntrustedInput, PathsThatCannotNameAReadableFileGiveRegisteredErrors) {
+    const std::string clip = fixture("h264_5frames.mp4");
+    const std::string playlist =
+        writeScratchFile("live.mp4", "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1,\n" + clip + "\n");
+    for (const std::string& path : {std::string("clip\xC3(.mp4"), std::string("\xFF\xFE.mp4"), playlist}) {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(frameCount(path), kObjectCreate) << path;
+        EXPECT_EQ(readData(path, {1}), kObjectCreate) << path;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << path;
+        EXPECT_FALSE(VideoInfoCache::contains(path));
+    }
+}
+
+TEST_F(UntrustedInput, OversizedStreamIsRefusedBeforeAnythingIsAllocated) {
+    std::ifstream in(fixture("rgb_lossless.avi"), std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    const auto format = bytes.find("strf");
+    ASSERT_NE(format, std::string::npos);
+    const int32_t side = 16000;
+    std::memcpy(&bytes[format + 12], &side, 4);  // BITMAPINFOHEADER width and height
+    std::memcpy(&bytes[format + 16], &side, 4);
+    const std::string path = writeScratchFile("huge.avi", bytes);
+
+    ExportCall call;
+    call.string(path).numbers({});
+    const long freedBefore = korvel::hostCounters().arraysFreed;
+    EXPECT_EQ(call.run(MFReadVideoData, Result::Image), kPropertySet);
+    EXPECT_EQ(korvel::hostCounters().arraysFreed, freedBefore) << "no image was asked for";
+    EXPECT_EQ(call.image(), nullptr);
+    EXPECT_FALSE(VideoInfoCache::contains(path));
+}
+
+// Bits of an H.264 parameter set, most significant first, and the
+// Exp-Golomb codes it is made of.
+class BitString {
+public:
+    explicit BitString(const std::string& bytes) {
+        for (unsigned char byte : bytes) {
+            for (int b = 7; b >= 0; --b) bits_.push_back(((byte >> b) & 1) != 0);
+        }
+    }
+    std::size_t skipUnsignedCode(std::size_t at) const {  // the position after ue(v) at `at`
+        std::size_t zeros = 0;
+        while (!bits_.at(at + zeros)) ++zeros;
+        return at + 2 * zeros + 1;
+    }
+    void replace(std::size_t from, std::size_t to, const std::vector<bool>& with) {
+        bits_.erase(bits_.begin() + static_cast<long>(from), bits_.begin() + static_cast<long>(to));
+        bits_.insert(bits_.begin() + static_cast<long>(from), with.begin(), with.end());
+    }
+    static std::vector<bool> unsignedCode(uint32_t value) {
+        std::vector<bool> code;
+        const uint64_t coded = uint64_t{value} + 1;
+        int length = 0;
+        while ((coded >> length) > 1) ++length;
+        code.insert(code.end(), static_cast<std::size_t>(length), false);
+        for (int b = length; b >= 0; --b) code.push_back(((coded >> b) & 1) != 0);
+        return code;
+    }
+    // Ends at the stop bit, padded with zeros to a whole byte.
+    std::string bytes() const {
+        std::vector<bool> bits = bits_;
+        while (!bits.empty() && !bits.back()) bits.pop_back();
+        while (bits.size() % 8 != 0) bits.push_back(false);
+        std::string out;
+        for (std::size_t i = 0; i < bits.size(); i += 8) {
+            unsigned char byte = 0;
+            for (std::size_t b = 0; b < 8; ++b) byte = static_cast<unsigned char>(byte << 1 | (bits[i + b] ? 1 : 0));
+            out.push_back(static_cast<char>(byte));
+        }
+        return out;
+    }
+
+private:
+    std::vector<bool> bits_;
+};
+
+std::string withoutEmulationPrevention(const std::string& unit) {
+    std::string out;
+    int zeros = 0;
+    for (char c : unit) {
+        if (zeros >= 2 && c == 3) {
+            zeros = 0;
+            continue;
+        }
+        out.push_back(c);
+        zeros = c == 0 ? zeros + 1 : 0;
+    }
+    return out;
+}
+
+std::string withEmulationPrevention(const std::string& payload) {
+    std::string out;
+    int zeros = 0;
+    for (char c : payload) {
+        if (zeros >= 2 && static_cast<unsigned char>(c) <= 3) {
+            out.push_back(3);
+            zeros = 0;
+        }
+        out.push_back(c);
+        zeros = c == 0 ? zeros + 1 : 0;
+    }
+    return out;
+}
+
+// A tiny H.264 clip in MP4 whose sequence parameter set claims width x
+// height (baseline profile, so the sizes follow the reference frame count).
+std::string h264Claiming(uint32_t width, uint32_t height) {
+    const std::string dir = morvale_test::scratchDirectory("claims_" + std::to_string(::getpid()));
+    morvale_test::commandOutput("ffmpeg -nostdin -v error -y -f lavfi -i color=c=gray:size=16x16:rate=25 -frames:v 3 "
+                                "-c:v libx264 -profile:v baseline -bsf:v h264_mp4toannexb '" + dir + "/small.h264'");
+    std::ifstream in(dir + "/small.h264", std::ios::binary);
+    const std::string stream((std::istreambuf_iterator<char>(in)), {});
+    const std::string start("\0\0\0\1", 4);
+    std::string rewritten;
+    for (std::size_t at = stream.find(start); at != std::string::npos;) {
+        const std::size_t next = stream.find(start, at + 4);
+        std::string unit = stream.substr(at + 4, next == std::string::npos ? std::string::npos : next - at - 4);
+        if ((unit[0] & 0x1F) == 7) {  // sequence parameter set
+            BitString bits(withoutEmulationPrevention(unit));
+            std::size_t place = bits.skipUnsignedCode(32);  // after the header, profile and level: the set's id
+            place = bits.skipUnsignedCode(place);           // log2 of the largest frame number
+            const std::size_t orderType = place;
+            place = bits.skipUnsignedCode(place);
+            EXPECT_EQ(place - orderType, 3u) << "picture order type 2, as libx264 writes it for baseline";
+            place = bits.skipUnsignedCode(place) + 1;       // reference frames, then the gaps flag
+            const std::size_t sizeEnd = bits.skipUnsignedCode(bits.skipUnsignedCode(place));
+            std::vector<bool> size = BitString::unsignedCode((width + 15) / 16 - 1);
+            const std::vector<bool> rows = BitString::unsignedCode((height + 15) / 16 - 1);
+            size.insert(size.end(), rows.begin(), rows.end());
+            bits.replace(place, sizeEnd, size);
+            unit = withEmulationPrevention(bits.bytes());
+        }
+        rewritten += start + unit;
+        at = next;
+    }
+    std::ofstream(dir + "/big.h264", std::ios::binary) << rewritten;
+    morvale_test::commandOutput("ffmpeg -nostdin -v quiet -y -max_pixels 1024 -i '" + dir +
+                                "/big.h264' -c copy '" + dir + "/big.mp4'");
+    EXPECT_EQ(morvale_test::commandOutput("ffprobe -v quiet -show_entries stream=width -of csv=p=0 '" + dir +
+                                          "/big.mp4'"),
+              std::to_string((width + 15) / 16 * 16) + "\n");
+    return dir + "/big.mp4";
+}
+
+// A 2 KB file whose parameter set claims 16000 x 16000: left alone, every
+// call would decode frames of a gigabyte each.
+TEST_F(UntrustedInput, StreamClaimingAHugeFrameIsNotDecoded) {
+    const std::string path = h264Claiming(16000, 16000);
+    ExportCall call;
+    call.string(path).numbers({});
+    const long freedBefore = korvel::hostCounters().arraysFreed;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(call.run(MFReadVideoData, Result::Image), kPropertySet);
+    EXPECT_EQ(frameCount(path), kPropertySet);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(korvel::hostCounters().arraysFreed, freedBefore) << "no image was asked for";
+    EXPECT_FALSE(VideoInfoCache::contains(path));
+}
+
+TEST_F(UntrustedInput, RequestLargerThanMemoryIsRefusedBeforeTheHostIsAsked) {
+    const std::string clip = fixture("h264_1080p.mp4");
+    const uint64_t frameBytes = FrameLayout::frameBytes(1920, 1080);
+    const auto count = static_cast<std::size_t>(MorvalePlatform::physicalMemoryBytes() / frameBytes + 1);
+    ExportCall call;
+    call.string(clip).numbers(std::vector<long long>(count, 1));
+    const long freedBefore = korvel::hostCounters().arraysFreed;
+    EXPECT_EQ(call.run(MFReadVideoData, Result::Image), kMemoryError);
+    EXPECT_EQ(korvel::hostCounters().arraysFreed, freedBefore) << "no image was asked for";
+    EXPECT_EQ(readData(clip, {1, 12}), 0) << "a request that fits still works";
+}
+
+TEST(HostImageSize, FitsWithinTheLimitWithoutOverflow) {
+    struct Case {
+        int64_t slices;
+        uint32_t width, height;
+        uint64_t limit;
+        bool fits;
+    };
+    const uint64_t frame = FrameLayout::frameBytes(1920, 1080);
+    const Case cases[] = {
+        {1, 1920, 1080, frame, true},
+        {2, 1920, 1080, 2 * frame - 1, false},
+        {1000, 1920, 1080, 1000 * frame, true},
+        {INT64_MAX, 1920, 1080, UINT64_MAX, false},
+        {INT64_MAX, 0, 1080, 0, true},
+        {1, UINT32_MAX, UINT32_MAX, UINT64_MAX, false},
+        {1, UINT32_MAX, 1, uint64_t{UINT32_MAX} * 3, true},
+        {-1, 16, 16, UINT64_MAX, false},
+        {0, 16, 16, 0, true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(hostImageFits(c.slices, c.width, c.height, c.limit), c.fits)
+            << c.slices << " x " << c.width << "x" << c.height << " in " << c.limit;
+    }
+}
+
+TEST_F(UntrustedInput, FailedCallOnTheEmptyPathLeavesNoEntry) {
+    EXPECT_NE(readData("", {1}), 0);
+    EXPECT_NE(frameCount(""), 0);
+    EXPECT_FALSE(VideoInfoCache::contains(""));
+    EXPECT_EQ(VideoInfoCache::size(), 0u);
+}
+
+TEST_F(UntrustedInput, FrameNumbersAtTheEndsOfTheRangeMatchNoFrame) {
+    const std::string clip = fixture("h264_5frames.mp4");
+    MTensor tensor = korvel::newHostTensor(MType_Integer, {3});
+    auto* values = static_cast<long long*>(const_cast<void*>(korvel::tensorData(tensor)));
+    values[0] = LLONG_MIN;
+    values[1] = 2;
+    values[2] = LLONG_MAX;
+    {
+        const PlannedRequest plan = planFromNumbers(Tensor<long long>(tensor));
+        EXPECT_EQ(*plan.request.find(INT64_MIN), (FrameRequest::Slots{0}));
+        EXPECT_EQ(*plan.request.find(1), (FrameRequest::Slots{1}));
+        EXPECT_EQ(*plan.request.find(INT64_MAX - 1), (FrameRequest::Slots{2}));
+    }
+    korvel::freeHostTensor(tensor);
+    EXPECT_EQ(readData(clip, {LLONG_MIN, 2}), 0);
+    EXPECT_EQ(readData(clip, {LLONG_MIN, LLONG_MAX}), kInvalidFrameIndex);
+}
+
+long threadCount() {
+    return static_cast<long>(std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                                           std::filesystem::directory_iterator{}));
+}
+
+long residentKilobytes() {
+    long pages = 0, resident = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(statm);
+    }
+    return resident * (::sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// Each call names the file by another path, so each keeps its own cache
+// entry after failing with an invalid frame number; none may keep the file
+// open, its decoder threads or their memory.
+void manyFailedReadsUnderALowDescriptorLimit() {
+    const rlimit limit{40, 40};
+    if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) _exit(3);
+    const std::string folder = std::filesystem::path(fixture("h264_5frames.mp4")).parent_path().string();
+    long threads = 0, resident = 0;
+    for (int i = 0; i < 1000; ++i) {
+        const std::string path = folder + std::string(static_cast<std::size_t>(i) + 1, '/') + "h264_5frames.mp4";
+        ExportCall call;
+        call.string(path).numbers({99});
+        const int code = call.run(MFReadVideoData, Result::Image);
+        if (code != kInvalidFrameIndex) {
+            std::fprintf(stderr, "call %d returned %d\n", i, code);
+            _exit(1);
+        }
+        if (i == 99) {
+            threads = threadCount();
+            resident = residentKilobytes();
+        }
+    }
+    if (VideoInfoCache::size() != 1000) _exit(4);
+    std::fprintf(stderr, "threads %ld -> %ld, resident %ld -> %ld kB\n", threads, threadCount(), resident,
+                 residentKilobytes());
+    const bool flat = threadCount() <= threads && residentKilobytes() - resident < 64 * 1024;
+    _exit(flat && TestControl::liveObjects() == 2000 ? 0 : 2);  // the entries' two media types each
+}
+
+TEST_F(UntrustedInput, ThousandFailedReadsKeepNoFilesOpen) {
+    EXPECT_EXIT(manyFailedReadsUnderALowDescriptorLimit(), ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace

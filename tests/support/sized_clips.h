@@ -11,7 +11,7 @@ namespace morvale_test {
 
 struct SizedClip {
     std::string codec;        // ffmpeg encoder name: "libx264", "libvpx-vp9", "ffv1", "mjpeg", "rawvideo", ...
-    std::string container;    // file extension: "mp4", "mkv", "webm", "avi", "mov", "nut"
+    std::string container;    // file extension: "mp4", "mkv", "webm", "avi", "mov"
     uint32_t width = 0;
     uint32_t height = 0;
     std::string pixelFormat;  // "yuv420p", "yuv444p", "yuv420p10le", "yuvj420p", "bgr24", ...

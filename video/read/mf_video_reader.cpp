@@ -8,6 +8,7 @@
 #include "platform/utf.h"
 #include "video/read/codec_name_tables.h"
 #include "video/read/frame_layout.h"
+#include "video/read/page_warmer.h"
 
 namespace TravexUtils {
 
@@ -186,6 +187,11 @@ void MFVideoReader::readFrames(const FrameRequest& request, bool nextFrame, uint
     if (storeCount && !countDone_) {
         info.frameDurations.clear();  // a scan that failed earlier may have left a partial list
     }
+    // A sequential read fills slots 0 to the largest requested one.
+    int64_t slotCount = 0;
+    for (const auto& wanted : request) slotCount = std::max(slotCount, *wanted.second.rbegin() + 1);
+    const PageWarmer warmer(nextFrame ? nullptr : destination,
+                            static_cast<std::size_t>(FrameLayout::slotOffset(slotCount, info.width, info.height)));
     for (;;) {
         const int32_t previous = currentFrameIndex_;
         currentFrameIndex_ = previous + 1;

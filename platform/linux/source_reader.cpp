@@ -15,6 +15,8 @@ namespace MorvalePlatform {
 namespace {
 
 constexpr AVRational kHundredNanoseconds{1, 10000000};
+// AV_TIME_BASE_Q as a C++ constant: the macro is a C compound literal.
+constexpr AVRational kAvTimeBase{1, AV_TIME_BASE};
 
 bool isShownStream(const AVStream& stream) {
     const AVMediaType type = stream.codecpar->codec_type;
@@ -463,7 +465,7 @@ HRESULT SourceReader::SetCurrentPosition(REFGUID format, REFPROPVARIANT position
         if (!streams_[i].lazy || streams_[i].lazy.use_count() == 1) continue;
         if (HRESULT hr = LazyVideoDecoder::open(*streams_[i].av, fresh[i]); FAILED(hr)) return hr;
     }
-    int64_t target = av_rescale_q(position.hVal.QuadPart, kHundredNanoseconds, AV_TIME_BASE_Q);
+    int64_t target = av_rescale_q(position.hVal.QuadPart, kHundredNanoseconds, kAvTimeBase);
     if (format_->start_time != AV_NOPTS_VALUE && target < format_->start_time) target = format_->start_time;
     if (av_seek_frame(format_.get(), -1, target, AVSEEK_FLAG_BACKWARD) < 0 &&
         avformat_seek_file(format_.get(), -1, INT64_MIN, target, INT64_MAX, 0) < 0) {
@@ -571,13 +573,13 @@ HRESULT SourceReader::GetPresentationAttribute(DWORD index, REFGUID guid, PROPVA
         duration = AV_NOPTS_VALUE;
         for (const auto& stream : streams_) {
             if (stream.av->duration == AV_NOPTS_VALUE) continue;
-            const int64_t length = av_rescale_q(stream.av->duration, stream.av->time_base, AV_TIME_BASE_Q);
+            const int64_t length = av_rescale_q(stream.av->duration, stream.av->time_base, kAvTimeBase);
             if (duration == AV_NOPTS_VALUE || length > duration) duration = length;
         }
         if (duration == AV_NOPTS_VALUE) return MF_E_ATTRIBUTENOTFOUND;
     }
     attr->vt = VT_UI8;
-    attr->uhVal.QuadPart = static_cast<ULONGLONG>(av_rescale_q(duration, AV_TIME_BASE_Q, kHundredNanoseconds));
+    attr->uhVal.QuadPart = static_cast<ULONGLONG>(av_rescale_q(duration, kAvTimeBase, kHundredNanoseconds));
     return S_OK;
 }
 

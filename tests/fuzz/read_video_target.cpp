@@ -8,6 +8,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/linux/test_control.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/fuzz/read_video_session.h"
 #include "tests/fuzz/registered_codes.h"
@@ -50,7 +51,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const morvale_fuzz::MediaInput input = morvale_fuzz::splitInput({data, size});
     const std::string path = state.files.write(input);
     const morvale_fuzz::SessionReport report = morvale_fuzz::readVideoFile(path, state.codes);
-    if (report.problems.empty()) return 0;
+    if (report.problems.empty()) {
+        // The stand-ins log calls and count them; forgetting that now keeps
+        // an input's allocations balanced, so libFuzzer runs its leak check
+        // only when an input really kept memory.
+        srhost_reset();
+        MorvalePlatformTest_reset();
+        return 0;
+    }
     std::fprintf(stderr, "read_video: the library is not healthy after a %s file of %zu bytes\n",
                  std::string(input.extension).c_str(), input.content.size());
     for (const auto& call : report.calls) std::fprintf(stderr, "  %s -> %d\n", call.call.c_str(), call.code);

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/linux/time_bases.h"
+
 namespace MorvalePlatform {
 
 namespace {
@@ -168,7 +170,7 @@ bool PacketSource::findStart() {
 std::optional<PacketSource::KeyFrame> PacketSource::land(int anchor, int64_t target) {
     const AVRational timeBase = demuxer().streams[anchor]->time_base;
     auto inBase = [timeBase](int64_t time) {
-        return time == AV_NOPTS_VALUE ? AV_NOPTS_VALUE : av_rescale_q(time, timeBase, AV_TIME_BASE_Q);
+        return time == AV_NOPTS_VALUE ? AV_NOPTS_VALUE : av_rescale_q(time, timeBase, kAvTimeBase);
     };
     std::optional<KeyFrame> landed;
     while (ahead_.size() < kLandingPackets) {

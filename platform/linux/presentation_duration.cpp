@@ -5,6 +5,7 @@
 
 #include "platform/linux/native_media_types.h"
 #include "platform/linux/packet_source.h"
+#include "platform/linux/time_bases.h"
 
 namespace MorvalePlatform {
 
@@ -37,7 +38,7 @@ std::optional<int64_t> latestPacketEnd(AVFormatContext& format, const AVFormatCo
             int64_t duration = packet->duration;
             const AVRational rate = streamFrameRate(*opened.streams[index]);
             if (duration <= 0 && rate.num > 0 && rate.den > 0) duration = av_rescale_q(1, av_inv_q(rate), timeBase);
-            const int64_t packetEnd = av_rescale_q(time + std::max<int64_t>(duration, 0), timeBase, AV_TIME_BASE_Q);
+            const int64_t packetEnd = av_rescale_q(time + std::max<int64_t>(duration, 0), timeBase, kAvTimeBase);
             end = end ? std::max(*end, packetEnd) : packetEnd;
         }
         av_packet_unref(packet.get());
@@ -71,7 +72,7 @@ std::optional<int64_t> presentationDuration(const AVFormatContext& format) {
     for (unsigned i = 0; i < format.nb_streams; ++i) {
         const AVStream& stream = *format.streams[i];
         if (stream.duration == AV_NOPTS_VALUE || !isAudioOrVideo(stream)) continue;
-        const int64_t length = av_rescale_q(stream.duration, stream.time_base, AV_TIME_BASE_Q);
+        const int64_t length = av_rescale_q(stream.duration, stream.time_base, kAvTimeBase);
         longest = longest ? std::max(*longest, length) : length;
     }
     if (longest) return longest;

@@ -11,12 +11,11 @@
 #include "platform/linux/presentation_duration.h"
 #include "platform/linux/sample.h"
 #include "platform/linux/test_hooks.h"
+#include "platform/linux/time_bases.h"
 
 namespace MorvalePlatform {
 
 namespace {
-
-constexpr AVRational kHundredNanoseconds{1, 10000000};
 
 bool isShownStream(const AVStream& stream) {
     const AVMediaType type = stream.codecpar->codec_type;
@@ -462,7 +461,7 @@ HRESULT SourceReader::SetCurrentPosition(REFGUID format, REFPROPVARIANT position
     }
     // 0 is the start, whatever times the file's packets carry.
     const LONGLONG requested = position.hVal.QuadPart;
-    const int64_t target = requested == 0 ? INT64_MIN : av_rescale_q(requested, kHundredNanoseconds, AV_TIME_BASE_Q);
+    const int64_t target = requested == 0 ? INT64_MIN : av_rescale_q(requested, kHundredNanoseconds, kAvTimeBase);
     // Whether or not it lands, the streams start afresh: what was read before
     // is no longer next.
     const HRESULT landed = source_.seek(target, seekAnchor());
@@ -578,7 +577,7 @@ HRESULT SourceReader::GetPresentationAttribute(DWORD index, REFGUID guid, PROPVA
     }
     if (!duration_) return MF_E_ATTRIBUTENOTFOUND;
     attr->vt = VT_UI8;
-    attr->uhVal.QuadPart = static_cast<ULONGLONG>(av_rescale_q(*duration_, AV_TIME_BASE_Q, kHundredNanoseconds));
+    attr->uhVal.QuadPart = static_cast<ULONGLONG>(av_rescale_q(*duration_, kAvTimeBase, kHundredNanoseconds));
     return S_OK;
 }
 

@@ -3,8 +3,7 @@
 // and tensors, and the results freed afterwards (the host owns them).
 #pragma once
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>

@@ -1,0 +1,52 @@
+// How a fuzzer input becomes a media file for the library to open. The last
+// byte picks the file name extension, so that both the bytes and the name the
+// platform sees are under the fuzzer's control; the bytes before it are the
+// file. The file lives on a memory-backed file system and each process
+// rewrites the same few paths, one per extension.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace morvale_fuzz {
+
+// Extensions of the containers the platform reads, indexed by the selector
+// byte modulo their count.
+std::span<const std::string_view> containerExtensions();
+
+struct MediaInput {
+    std::span<const uint8_t> content;  // the file's bytes
+    std::string_view extension;        // ".mp4", ".mkv", ...
+};
+
+// Empty input: an empty file named .mp4.
+MediaInput splitInput(std::span<const uint8_t> input);
+
+// The selector byte that splitInput reads as extension, for making seeds;
+// throws std::invalid_argument for an extension not in the list.
+uint8_t extensionSelector(std::string_view extension);
+
+// A directory of this process's input files, removed with everything in it
+// when the object goes.
+class InputFiles {
+public:
+    // Under /dev/shm when it exists, else the system's temporary directory.
+    InputFiles();
+    explicit InputFiles(const std::filesystem::path& parent);
+    InputFiles(const InputFiles&) = delete;
+    InputFiles& operator=(const InputFiles&) = delete;
+    ~InputFiles();
+
+    // Replaces the file for the input's extension with its content and
+    // returns the file's path. Throws std::runtime_error when it cannot.
+    std::string write(const MediaInput& input);
+
+private:
+    std::filesystem::path directory_;
+};
+
+}  // namespace morvale_fuzz

@@ -1,0 +1,246 @@
+// The fuzzing harness must notice what it is there to notice: a fuzzer whose
+// checks never fire, or whose bounds skip the reading path, finds nothing.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "host/sr64i4/sr_host.h"
+#include "host/stand_in/host_stand_in.h"
+#include "platform/linux/test_control.h"
+#include "tests/fuzz/fuzz_input.h"
+#include "tests/fuzz/process_health.h"
+#include "tests/fuzz/read_video_session.h"
+#include "tests/fuzz/registered_codes.h"
+#include "tests/support/media_fixtures.h"
+#include "tests/video_read/export_calls.h"
+
+using namespace morvale_fuzz;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> callNames(const SessionReport& report) {
+    std::vector<std::string> names;
+    for (const auto& call : report.calls) names.push_back(call.call);
+    return names;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& line : lines) text += line + "\n";
+    return text;
+}
+
+TEST(FuzzInput, LastByteChoosesTheExtensionOfTheBytesBeforeIt) {
+    struct Case {
+        std::vector<uint8_t> input;
+        std::size_t contentSize;
+        std::string extension;
+    };
+    const Case cases[] = {
+        {{}, 0, ".mp4"},                 // nothing to split: an empty .mp4
+        {{7}, 0, ".mpg"},                // a selector alone
+        {{0x1a, 0x45, 2}, 2, ".mkv"},    // the selector is not part of the file
+        {{1, 2, 9}, 2, ".mp4"},          // selectors wrap around the list
+        {{1, 255}, 1, ".webm"},          // 255 % 9 = 3
+    };
+    for (const auto& c : cases) {
+        const MediaInput split = splitInput(c.input);
+        EXPECT_EQ(split.content.size(), c.contentSize);
+        EXPECT_EQ(split.extension, c.extension);
+        EXPECT_EQ(split.content.data(), c.input.data());
+    }
+    for (const std::string_view extension : containerExtensions()) {
+        const std::vector<uint8_t> seed = {0x47, extensionSelector(extension)};
+        EXPECT_EQ(splitInput(seed).extension, extension);
+    }
+    EXPECT_THROW(extensionSelector(".txt"), std::invalid_argument);
+}
+
+TEST(FuzzInput, RewritingAPathLeavesOnlyTheNewBytesAndTheDirectoryGoesAtTheEnd) {
+    const fs::path parent = morvale_test::scratchDirectory("fuzz_input");
+    fs::path written;
+    {
+        InputFiles files(parent);
+        const std::vector<uint8_t> longer = {1, 2, 3, 4, 5, 6};
+        const std::vector<uint8_t> shorter = {9, 8};
+        files.write({longer, ".avi"});
+        written = files.write({shorter, ".avi"});
+        EXPECT_EQ(written.extension(), ".avi");
+        std::ifstream in(written, std::ios::binary);
+        const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(bytes, (std::vector<char>{9, 8}));
+        EXPECT_TRUE(fs::exists(files.write({{}, ".ts"}))) << "an empty input is an empty file, not a missing one";
+    }
+    EXPECT_FALSE(fs::exists(written.parent_path()));
+}
+
+TEST(RegisteredCodes, TakesTheCodeOfEveryWellFormedRule) {
+    const auto rule = [](const char* name, long long code) {
+        return SrValue::ofRule(SrValue::ofString(name),
+                               SrValue::ofList({SrValue::ofInteger(code), SrValue::ofString("message")}));
+    };
+    const RegisteredCodes codes = RegisteredCodes::fromTable(SrValue::ofAssociation({
+        rule("NoError", 0),
+        rule("FunctionError", 6),
+        rule("ReaderInitializeError", -54),
+        SrValue::ofRule(SrValue::ofString("Odd"), SrValue::ofInteger(-3)),  // not name -> {code, message}
+        SrValue::ofString("stray"),
+    }));
+    EXPECT_EQ(codes.size(), 3u);
+    EXPECT_TRUE(codes.contains(-54));
+    EXPECT_TRUE(codes.contains(6));
+    EXPECT_FALSE(codes.contains(-3));
+    EXPECT_THROW(RegisteredCodes::fromTable(SrValue::ofList({})), std::invalid_argument);
+}
+
+class LoadedLibrary : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(KorvelLibrary_initialize(korvel::hostLibraryData()), 0);
+        MorvalePlatformTest_reset();
+        srhost_reset();
+    }
+};
+
+TEST_F(LoadedLibrary, TheLibraryTableHoldsItsOwnAndThePlatformErrors) {
+    const RegisteredCodes codes = RegisteredCodes::fetch();
+    EXPECT_EQ(codes.size(), 109u);
+    EXPECT_TRUE(codes.contains(6));    // FunctionError
+    EXPECT_TRUE(codes.contains(-54));  // ReaderInitializeError
+    EXPECT_TRUE(codes.contains(-61));  // a Media Foundation error
+    EXPECT_FALSE(codes.contains(-110));
+    EXPECT_FALSE(codes.contains(0x80004005LL));  // a platform result is not a code
+    EXPECT_TRUE(ProcessHealth().problems().empty()) << "fetching the table leaves nothing behind";
+}
+
+TEST_F(LoadedLibrary, HealthNamesWhatTheHostOrTheLinkStillHolds) {
+    struct Case {
+        const char* what;
+        std::function<std::function<void()>()> leave;  // leaves something behind, returns its clean-up
+    };
+    const Case cases[] = {
+        {"host strings not handed back",
+         [] {
+             char* s = korvel::newHostString("path");
+             return std::function<void()>([s] { korvel::hostLibraryData()->UTF8String_disown(s); });
+         }},
+        {"live host tensors",
+         [] {
+             MTensor t = korvel::newHostTensor(MType_Integer, {2});
+             return std::function<void()>([t] { korvel::freeHostTensor(t); });
+         }},
+        {"live host images",
+         [] {
+             MImage i = korvel::newHostImage(0, 4, 2, 3, MImage_Type_Bit8, true);
+             return std::function<void()>([i] { korvel::freeHostImage(i); });
+         }},
+        {"open links",
+         [] {
+             SRLINK link = srhost_newLink();
+             return std::function<void()>([link] { srhost_deleteLink(link); });
+         }},
+        {"hand-backs of unknown host strings",
+         [] {
+             static char notAHostString[] = "x";
+             korvel::hostLibraryData()->UTF8String_disown(notAHostString);
+             return std::function<void()>([] {});
+         }},
+    };
+    for (const auto& c : cases) {
+        const ProcessHealth health;
+        ASSERT_TRUE(health.problems().empty()) << c.what;
+        const auto cleanUp = c.leave();
+        const auto problems = health.problems();
+        ASSERT_EQ(problems.size(), 1u) << c.what << "\n" << joined(problems);
+        EXPECT_EQ(problems[0].rfind(c.what, 0), 0u) << problems[0];
+        cleanUp();
+    }
+}
+
+TEST_F(LoadedLibrary, AGoodFileGoesThroughEveryReadingCall) {
+    const std::string path = morvale_test::fixture("h264_5frames.mp4");  // 5 frames of 160x120
+    const SessionReport report = readVideoFile(path, RegisteredCodes::fetch());
+    EXPECT_TRUE(report.problems.empty()) << joined(report.problems);
+    const std::vector<std::string> expected = {
+        "MFReadVideoProperties", "MFReadVideoFrameCount", "MFReadVideoFrameDurations", "MFReadVideoData {1}",
+        "MFReadVideoData {5}",   "MFReadVideoData {}",    "MFInitVideoReader",         "MFReadNextVideoFrame",
+        "MFReadNextVideoFrame",  "MFReadNextVideoFrame",  "MFReadNextVideoFrame",      "MFFinalizeVideoReader",
+        "DeleteVideoCache",      "DeleteVideoCache"};
+    EXPECT_EQ(callNames(report), expected);
+    for (const auto& call : report.calls) EXPECT_EQ(call.code, 0) << call.call;
+}
+
+TEST_F(LoadedLibrary, LimitsSkipTheExpensiveReadsOnly) {
+    const std::string path = morvale_test::fixture("h264_5frames.mp4");
+    struct Case {
+        const char* what;
+        ReadLimits limits;
+        std::vector<std::string> expected;
+    };
+    const std::vector<std::string> facts = {"MFReadVideoProperties", "MFReadVideoFrameCount",
+                                            "MFReadVideoFrameDurations"};
+    const std::vector<std::string> dropped = {"DeleteVideoCache", "DeleteVideoCache"};
+    const auto concat = [](std::vector<std::vector<std::string>> parts) {
+        std::vector<std::string> all;
+        for (auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+        return all;
+    };
+    const Case cases[] = {
+        {"picture above the pixel limit", {160 * 120 - 1, 64, 8, 4}, concat({facts, dropped})},
+        {"more frames than a last-frame read may decode",
+         {1 << 20, 4, 4, 1},
+         concat({facts,
+                 {"MFReadVideoData {1}", "MFInitVideoReader", "MFReadNextVideoFrame", "MFFinalizeVideoReader"},
+                 dropped})},
+        {"no frame-by-frame reads",
+         {1 << 20, 64, 0, 0},
+         concat({facts, {"MFReadVideoData {1}", "MFReadVideoData {5}", "MFInitVideoReader", "MFFinalizeVideoReader"},
+                 dropped})},
+    };
+    const RegisteredCodes codes = RegisteredCodes::fetch();
+    for (const auto& c : cases) {
+        const SessionReport report = readVideoFile(path, codes, c.limits);
+        EXPECT_TRUE(report.problems.empty()) << c.what << "\n" << joined(report.problems);
+        EXPECT_EQ(callNames(report), c.expected) << c.what;
+    }
+}
+
+TEST_F(LoadedLibrary, ReadingPastTheLastFrameClosesTheReader) {
+    const std::string path = morvale_test::fixture("h264_5frames.mp4");
+    const RegisteredCodes codes = RegisteredCodes::fetch();
+    const SessionReport report = readVideoFile(path, codes, {1 << 20, 0, 0, 7});
+    EXPECT_TRUE(report.problems.empty()) << joined(report.problems);
+    std::vector<int> nextCodes;
+    for (const auto& call : report.calls) {
+        if (call.call == "MFReadNextVideoFrame") nextCodes.push_back(call.code);
+    }
+    ASSERT_EQ(nextCodes.size(), 6u) << "five frames, then the end of the file stops the reads";
+    EXPECT_NE(nextCodes.back(), 0);
+    EXPECT_TRUE(codes.contains(nextCodes.back()));
+}
+
+TEST_F(LoadedLibrary, ABrokenFileFailsWithARegisteredCodeAndLeavesNothing) {
+    const RegisteredCodes codes = RegisteredCodes::fetch();
+    for (const char* name : {"text.mp4", "empty.mp4", "truncated.mp4"}) {
+        const SessionReport report = readVideoFile(morvale_test::fixture(name), codes);
+        EXPECT_TRUE(report.problems.empty()) << name << "\n" << joined(report.problems);
+        ASSERT_FALSE(report.calls.empty());
+        EXPECT_NE(report.calls.front().code, 0) << name;
+    }
+}
+
+TEST_F(LoadedLibrary, ACodeMissingFromTheTableIsAProblem) {
+    const RegisteredCodes onlySuccess = RegisteredCodes::fromTable(SrValue::ofAssociation({}));
+    const SessionReport report = readVideoFile(morvale_test::fixture("text.mp4"), onlySuccess);
+    ASSERT_FALSE(report.problems.empty());
+    EXPECT_NE(report.problems[0].find("MFReadVideoProperties returned the unregistered code"), std::string::npos)
+        << joined(report.problems);
+}
+
+}  // namespace

@@ -1,0 +1,48 @@
+// The Media Foundation reading path as a host drives it on one file, through
+// the stand-in host's table and host links: properties, frame count and
+// durations, the first, the last and all frames, frame by frame, and the
+// cache entry dropped at the end. The work per file is bounded so that a
+// file claiming a huge picture or many frames cannot run for seconds.
+//
+// Every call is checked as it returns: a failure code must be one the
+// library registered, a failed call hands back no result and keeps no host
+// array, the path string is handed back, results have the shape asked for.
+// Afterwards the process must hold nothing of the file (ProcessHealth).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tests/fuzz/registered_codes.h"
+
+namespace morvale_fuzz {
+
+struct ReadLimits {
+    // Pictures of more pixels are not read at all; only the file's facts are
+    // asked for.
+    uint64_t maxFramePixels = uint64_t{1} << 20;
+    // The last frame is read when the file has at most this many frames
+    // (reading it decodes every frame before it).
+    uint32_t maxFramesToLast = 64;
+    // Every frame is read in one call when the file has at most this many.
+    uint32_t maxFramesForAll = 8;
+    // Frame-by-frame reads before the reader is finalised.
+    int maxNextFrames = 4;
+};
+
+struct ExportOutcome {
+    std::string call;  // export name, with the frame numbers for MFReadVideoData
+    int code = 0;
+};
+
+struct SessionReport {
+    std::vector<ExportOutcome> calls;
+    std::vector<std::string> problems;  // empty when the library stayed healthy
+};
+
+// The library must be initialised with the stand-in host's table, with no
+// global frame-by-frame reader open.
+SessionReport readVideoFile(const std::string& path, const RegisteredCodes& codes, const ReadLimits& limits = {});
+
+}  // namespace morvale_fuzz

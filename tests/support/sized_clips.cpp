@@ -37,7 +37,10 @@ private:
 std::string sizedClipName(const SizedClip& clip) {
     std::string name = clip.codec + "_" + clip.pixelFormat + "_" + std::to_string(clip.width) + "x" +
                        std::to_string(clip.height) + "_" + std::to_string(clip.frames) + "f";
-    if (!clip.extra.empty()) name += "_" + std::to_string(std::hash<std::string>{}(clip.extra) % 100000);
+    if (!clip.extra.empty()) {
+        name += '_';
+        name += std::to_string(std::hash<std::string>{}(clip.extra) % 100000);
+    }
     return name + "." + clip.container;
 }
 

@@ -7,6 +7,7 @@
 #include "tests/support/media_fixtures.h"
 #include "tests/support/reference_media.h"
 #include "tests/video_read/export_calls.h"
+#include "tests/video_read/export_test.h"
 #include "tests/video_read/reader_test_support.h"
 #include "video/read/frame_layout.h"
 #include "video/read/video_info_cache.h"
@@ -24,23 +25,8 @@ constexpr int kEndOfFile = -75;
 constexpr int kReaderInitialize = -54;
 constexpr int kReadFrame = -55;
 
-class MFExports : public ::testing::Test {
+class MFExports : public morvale_test::ExportTest {
 protected:
-    void SetUp() override {
-        ASSERT_EQ(KorvelLibrary_initialize(korvel::hostLibraryData()), 0);
-        TestControl::reset();
-        korvel::resetHostCounters();
-    }
-    void TearDown() override {
-        ExportCall finalize;
-        finalize.run(MFFinalizeVideoReader, Result::Boolean);
-        VideoInfoCache::clear();
-        const korvel::HostCounters host = korvel::hostCounters();
-        EXPECT_EQ(host.liveArrays(), 0) << "every array the calls made was freed";
-        EXPECT_EQ(host.liveStrings, 0) << "every string argument was handed back";
-        EXPECT_EQ(host.invalidHandBacks + host.invalidFrees, 0);
-        EXPECT_EQ(TestControl::liveObjects(), 0);
-    }
 
     static long reads() { return TestControl::callCount("IMFSourceReader::ReadSample"); }
 

@@ -10,6 +10,7 @@
 #include "bridge/error_manager.h"
 #include "tests/support/real_world_media.h"
 #include "tests/video_read/export_calls.h"
+#include "tests/video_read/export_test.h"
 #include "tests/video_read/reader_test_support.h"
 #include "video/read/frame_layout.h"
 #include "video/read/video_info_cache.h"
@@ -22,18 +23,8 @@ namespace TestControl = MorvalePlatform::TestControl;
 
 namespace {
 
-class MFRealWorldFiles : public ::testing::Test {
+class MFRealWorldFiles : public morvale_test::ExportTest {
 protected:
-    void SetUp() override {
-        ASSERT_EQ(KorvelLibrary_initialize(korvel::hostLibraryData()), 0);
-        TestControl::reset();
-    }
-    void TearDown() override {
-        ExportCall finalize;
-        finalize.run(MFFinalizeVideoReader, Result::Boolean);
-        VideoInfoCache::clear();
-        EXPECT_EQ(TestControl::liveObjects(), 0);
-    }
 
     static int frameCount(const std::string& path) {
         ExportCall call;

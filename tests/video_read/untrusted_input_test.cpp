@@ -20,6 +20,7 @@
 #include "platform/physical_memory.h"
 #include "tests/support/media_fixtures.h"
 #include "tests/video_read/export_calls.h"
+#include "tests/video_read/export_test.h"
 #include "tests/video_read/reader_test_support.h"
 #include "video/read/frame_layout.h"
 #include "video/read/frame_numbers.h"
@@ -39,20 +40,8 @@ constexpr int kPropertySet = -59;
 constexpr int kObjectCreate = -61;
 constexpr int kInvalidFrameIndex = -74;
 
-class UntrustedInput : public ::testing::Test {
+class UntrustedInput : public morvale_test::ExportTest {
 protected:
-    void SetUp() override {
-        ASSERT_EQ(KorvelLibrary_initialize(korvel::hostLibraryData()), 0);
-        TestControl::reset();
-        korvel::resetHostCounters();
-    }
-    void TearDown() override {
-        VideoInfoCache::clear();
-        const korvel::HostCounters host = korvel::hostCounters();
-        EXPECT_EQ(host.liveArrays(), 0);
-        EXPECT_EQ(host.liveStrings, 0);
-        EXPECT_EQ(TestControl::liveObjects(), 0);
-    }
 
     static int readData(const std::string& path, const std::vector<long long>& numbers) {
         ExportCall call;

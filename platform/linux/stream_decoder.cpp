@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/linux/frame_size_limits.h"
+#include "platform/linux/test_hooks.h"
 
 namespace MorvalePlatform {
 
@@ -15,7 +16,7 @@ HRESULT StreamDecoder::open(const AVStream& stream, std::unique_ptr<StreamDecode
     if (!context) return E_OUTOFMEMORY;
     if (avcodec_parameters_to_context(context.get(), stream.codecpar) < 0) return MF_E_TOPO_CODEC_NOT_FOUND;
     context->pkt_timebase = stream.time_base;
-    context->thread_count = 0;  // one per core
+    context->thread_count = Hooks::decoderThreads();  // one per core unless a test asked for fewer
     context->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
     context->max_pixels = FrameSizeLimits::kMaxPixels;  // a frame beyond it fails to decode
     if (avcodec_open2(context.get(), codec, nullptr) < 0) return MF_E_TOPO_CODEC_NOT_FOUND;

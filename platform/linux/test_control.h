@@ -33,7 +33,7 @@ long callCount(const std::string& name);
 
 // Clears armed failures, call counts, the frame counters and the quirks,
 // and starts the retained-packet peak again from the current count. Live
-// objects and the start/stop counters are not touched.
+// objects, the start/stop counters and the decoder threads are not touched.
 void reset();
 
 // COM objects of the Linux implementation alive now (media types,
@@ -88,6 +88,13 @@ struct Quirks {
 
 void setQuirks(const Quirks& quirks);
 
+// Threads each decoder opened from now on decodes with; 0, the
+// default, is one per core. Fuzzing sets 1: a decoder's frame threads cost
+// more to start and stop than a tiny file costs to decode. Process-wide;
+// reset() leaves it as it is.
+void setDecoderThreads(int threads);
+int decoderThreads();
+
 }  // namespace MorvalePlatform::TestControl
 
 // The same control with C names, exported from the shared library, for tests
@@ -112,4 +119,5 @@ __attribute__((visibility("default"))) void MorvalePlatformTest_setQuirks(int pa
                                                                           uint32_t sizeChangeWidth,
                                                                           uint32_t sizeChangeHeight,
                                                                           int64_t untimedFrame);
+__attribute__((visibility("default"))) void MorvalePlatformTest_setDecoderThreads(int threads);
 }

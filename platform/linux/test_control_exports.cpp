@@ -29,4 +29,6 @@ void MorvalePlatformTest_setQuirks(int padHeightToMacroblock, int64_t sizeChange
     TestControl::setQuirks(quirks);
 }
 
+void MorvalePlatformTest_setDecoderThreads(int threads) { TestControl::setDecoderThreads(threads); }
+
 }  // extern "C"

@@ -33,6 +33,7 @@ std::atomic<long> decodedFrameCount{0};
 std::atomic<long> convertedFrameCount{0};
 std::atomic<long> retainedPacketCount{0};
 std::atomic<long> retainedPacketPeak{0};
+std::atomic<int> decoderThreadCount{0};
 thread_local int internalDepth = 0;
 
 }  // namespace
@@ -73,6 +74,8 @@ TestControl::Quirks currentQuirks() {
     std::lock_guard lock(state.mutex);
     return state.quirks;
 }
+
+int decoderThreads() noexcept { return decoderThreadCount.load(std::memory_order_relaxed); }
 
 }  // namespace Hooks
 
@@ -115,6 +118,9 @@ void setQuirks(const Quirks& quirks) {
     std::lock_guard lock(state.mutex);
     state.quirks = quirks;
 }
+
+void setDecoderThreads(int threads) { decoderThreadCount = threads < 0 ? 0 : threads; }
+int decoderThreads() { return decoderThreadCount.load(); }
 
 }  // namespace TestControl
 

@@ -38,6 +38,10 @@ void packetsRetained(long delta) noexcept;
 
 TestControl::Quirks currentQuirks();
 
+// The thread count for the next decoder's codec context (0: one per
+// core); see TestControl::setDecoderThreads.
+int decoderThreads() noexcept;
+
 }  // namespace MorvalePlatform::Hooks
 
 // Returns the injected failure of a call from the enclosing function.

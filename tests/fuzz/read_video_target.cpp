@@ -34,6 +34,10 @@ std::optional<TargetState>& targetState() {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     try {
+        // Frame threads would be started and stopped on every decoder the
+        // library opens, several times per input: far dearer than decoding
+        // a tiny file on the calling thread.
+        MorvalePlatformTest_setDecoderThreads(1);
         if (KorvelLibrary_initialize(korvel::hostLibraryData()) != 0) {
             std::fputs("read_video: the library did not initialise\n", stderr);
             std::abort();

@@ -167,10 +167,21 @@ TEST_F(LazyDecoding, LongClipCountedWithoutBuffersKeepsAboutOneGroupOfPictures) 
 
 struct SubsetCase {
     Fixture fixture;
-    int tolerance;  // against the ffmpeg tool
+    int tolerance;         // against the ffmpeg tool
+    int decoderThreads = 0;  // 0: one per core; fuzzing decodes on one
 };
 
-class LazyPixels : public LazyDecoding, public ::testing::WithParamInterface<SubsetCase> {};
+class LazyPixels : public LazyDecoding, public ::testing::WithParamInterface<SubsetCase> {
+protected:
+    void SetUp() override {
+        LazyDecoding::SetUp();
+        TestControl::setDecoderThreads(GetParam().decoderThreads);
+    }
+    void TearDown() override {
+        TestControl::setDecoderThreads(0);
+        LazyDecoding::TearDown();
+    }
+};
 
 TEST_P(LazyPixels, RandomSubsetsGetTheFramesOfAFullDecode) {
     const std::string path = fixturePath(GetParam().fixture);
@@ -243,6 +254,14 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, LazyPixels,
                                            SubsetCase{Fixture::H264Cut, 2}, SubsetCase{Fixture::H264Small, 2},
                                            SubsetCase{Fixture::Vp9Webm, 2},
                                            SubsetCase{Fixture::Mpeg4Avi, 2}, SubsetCase{Fixture::RgbAvi, 0}),
+                         [](const auto& instance) { return fixtureName(instance.param.fixture); });
+
+// Without frame threads a decoder gives a frame out after fewer packets; the
+// frames asked for must still be the right ones.
+INSTANTIATE_TEST_SUITE_P(OneDecodingThread, LazyPixels,
+                         ::testing::Values(SubsetCase{Fixture::H264Default, 2, 1},
+                                           SubsetCase{Fixture::H264OpenGop, 2, 1}, SubsetCase{Fixture::Vp9Webm, 2, 1},
+                                           SubsetCase{Fixture::Mpeg4Avi, 2, 1}),
                          [](const auto& instance) { return fixtureName(instance.param.fixture); });
 
 TEST_F(LazyDecoding, LeadingPicturesOfAnOpenGroupAreDecodedFromTheGroupBefore) {

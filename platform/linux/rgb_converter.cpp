@@ -4,6 +4,7 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/linux/frame_colorspace.h"
 #include "platform/linux/memory_buffer.h"
 #include "platform/linux/test_hooks.h"
 #include "platform/linux/yuv_to_bgra.h"
@@ -21,8 +22,9 @@ HRESULT RgbConverter::prepareScaler(const AVFrame& frame, const RgbLayout& layou
     if (!scaler_) return E_OUTOFMEMORY;
     // Tagged sources convert with their own matrix and range; untagged ones
     // keep swscale's defaults (BT.601, range from the pixel format).
-    if (frame.colorspace != colorspace_ || frame.color_range != range_) {
-        colorspace_ = frame.colorspace;
+    const int colorspace = frameColorspace(frame);
+    if (colorspace != colorspace_ || frame.color_range != range_) {
+        colorspace_ = colorspace;
         range_ = frame.color_range;
         int* inverseTable = nullptr;
         int* table = nullptr;
@@ -33,7 +35,7 @@ HRESULT RgbConverter::prepareScaler(const AVFrame& frame, const RgbLayout& layou
         int saturation = 0;
         if (sws_getColorspaceDetails(scaler_.get(), &inverseTable, &sourceRange, &table, &destinationRange,
                                      &brightness, &contrast, &saturation) >= 0) {
-            if (frame.colorspace != AVCOL_SPC_UNSPECIFIED) inverseTable = const_cast<int*>(sws_getCoefficients(frame.colorspace));
+            if (colorspace != AVCOL_SPC_UNSPECIFIED) inverseTable = const_cast<int*>(sws_getCoefficients(colorspace));
             if (frame.color_range == AVCOL_RANGE_JPEG) sourceRange = 1;
             if (frame.color_range == AVCOL_RANGE_MPEG) sourceRange = 0;
             sws_setColorspaceDetails(scaler_.get(), inverseTable, sourceRange, table, destinationRange, brightness,

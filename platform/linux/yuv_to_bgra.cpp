@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "platform/linux/frame_colorspace.h"
+
 #if defined(__x86_64__)
 #include <immintrin.h>
 #define MORVALE_HAVE_AVX2_YUV 1
@@ -139,7 +141,8 @@ std::optional<YuvToBgraPlan> planYuvToBgra(const AVFrame& frame) {
     // the chroma coefficients by 224/255.
     const bool fullRange = frame.color_range == AVCOL_RANGE_JPEG ||
                            (shape->fullRangeByDefault && frame.color_range != AVCOL_RANGE_MPEG);
-    const int* table = sws_getCoefficients(frame.colorspace == AVCOL_SPC_UNSPECIFIED ? SWS_CS_DEFAULT : frame.colorspace);
+    const int colorspace = frameColorspace(frame);
+    const int* table = sws_getCoefficients(colorspace == AVCOL_SPC_UNSPECIFIED ? SWS_CS_DEFAULT : colorspace);
     int64_t redV = table[0];
     int64_t blueU = table[1];
     int64_t greenU = -int64_t{table[2]};

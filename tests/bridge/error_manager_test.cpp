@@ -20,7 +20,6 @@ TEST(ErrorRegistry, BuiltInTableStartsWithTheHostCodes) {
     for (const auto& [name, code] : expected) {
         EXPECT_EQ(codeOf(name), code) << name;
     }
-    EXPECT_EQ(ErrorManager::errors().size(), 61u);
     EXPECT_EQ(ErrorManager::nextCode(), -54);
 }
 
@@ -35,7 +34,6 @@ TEST(ErrorRegistry, LibraryTablesFollowTheBuiltInOnes) {
     for (const auto& [name, code] : expected) {
         EXPECT_EQ(codeOf(name), code) << name;
     }
-    EXPECT_EQ(ErrorManager::errors().size(), 109u);
     EXPECT_EQ(ErrorManager::nextCode(), -102);
     EXPECT_EQ(ErrorManager::findError("MFInvalidFrameIndex").message(), "Error fetching the required fame.");
     EXPECT_EQ(ErrorManager::findError("DSInvalidFrameIndex").message(), "Error fetching the required fame.");

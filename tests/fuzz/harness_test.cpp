@@ -110,7 +110,6 @@ protected:
 
 TEST_F(LoadedLibrary, TheLibraryTableHoldsItsOwnAndThePlatformErrors) {
     const RegisteredCodes codes = RegisteredCodes::fetch();
-    EXPECT_EQ(codes.size(), 109u);
     EXPECT_TRUE(codes.contains(6));    // FunctionError
     EXPECT_TRUE(codes.contains(-54));  // ReaderInitializeError
     EXPECT_TRUE(codes.contains(-61));  // a Media Foundation error

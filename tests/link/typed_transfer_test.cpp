@@ -210,25 +210,4 @@ TEST_F(StringRowsTest, EveryEncodingPutsAndGetsThroughItsOwnLinkFunction) {
     expectNothingLeftOpen();
 }
 
-TEST(StringRowNames, NameTheLinkFunctionOrTheUtf8Shortcut) {
-    struct Row {
-        const char* getName;
-        const char* putName;
-        const char* expectedGet;
-        const char* expectedPut;
-    };
-    const Row rows[] = {
-        {nativeStringRows().getName, nativeStringRows().putName, "SRGetString", "SRPutString"},
-        {byteStringRows().getName, byteStringRows().putName, "SRGetByteString", "SRPutByteString"},
-        {utf8StringRows().getName, utf8StringRows().putName, "SRGetUTF8String", "SRPut(UTF8/Byte)String"},
-        {utf16StringRows().getName, utf16StringRows().putName, "SRGetUTF16String", "SRPutUTF16String"},
-        {ucs2StringRows().getName, ucs2StringRows().putName, "SRGetUCS2String", "SRPutUCS2String"},
-        {utf32StringRows().getName, utf32StringRows().putName, "SRGetUTF32String", "SRPutUTF32String"},
-    };
-    for (const Row& row : rows) {
-        EXPECT_STREQ(row.getName, row.expectedGet);
-        EXPECT_STREQ(row.putName, row.expectedPut);
-    }
-}
-
 }  // namespace

@@ -1,7 +1,6 @@
 // Loopback links, transfer between links, packet records and link counts.
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "link_fixture.h"
@@ -69,69 +68,6 @@ TEST(SrTransfer, TransferToEndNeedsALoopbackSource) {
     EXPECT_EQ(srhost_unreadCount(host.get()), 1);
 }
 
-// Writes an expression whose argument count is known only at its end, the
-// way the library builds associations: arguments collect on a loopback link,
-// are counted by moving them one by one onto a fresh one, then follow their
-// head onto the enclosing link.
-class ExpressionBuilder {
-public:
-    explicit ExpressionBuilder(SRLINK host) { stack_.push_back({"", host}); }
-    SRLINK current() const { return stack_.back().second; }
-    void begin(const char* head) { stack_.push_back({head, openLoopback(current())}); }
-    void end() {
-        auto [head, collected] = stack_.back();
-        stack_.pop_back();
-        SRLINK counted = openLoopback(collected);
-        int n = 0;
-        while (SRTransferExpression(counted, collected) != 0) ++n;
-        SRClose(collected);
-        ASSERT_NE(SRPutFunction(current(), head.c_str(), n), 0);
-        ASSERT_NE(SRTransferToEndOfLoopbackLink(current(), counted), 0);
-        SRClose(counted);
-    }
-    void rule(const char* key, int value) {
-        ASSERT_NE(SRPutFunction(current(), "Rule", 2), 0);
-        ASSERT_NE(SRPutByteString(current(), reinterpret_cast<const unsigned char*>(key),
-                                  static_cast<int>(std::string(key).size())), 0);
-        ASSERT_NE(SRPutInteger32(current(), value), 0);
-    }
-
-private:
-    std::vector<std::pair<std::string, SRLINK>> stack_;
-};
-
-TEST(SrTransfer, AssociationOfAssociationBuiltOnLoopbacksArrivesWhole) {
-    SrHostLink host;
-    ExpressionBuilder out(host.get());
-    out.begin("Association");
-    out.rule("a", 1);
-    ASSERT_NE(SRPutFunction(out.current(), "Rule", 2), 0);
-    ASSERT_NE(SRPutInteger32(out.current(), 2), 0);
-    out.begin("Association");
-    out.rule("x", 10);
-    out.rule("y", 20);
-    out.rule("z", 30);
-    out.end();
-    EXPECT_EQ(srhost_openLoopbackLinks(), 1);
-    EXPECT_EQ(srhost_resultCount(host.get()), 0);  // nothing reaches the host before the outer end
-    out.end();
-
-    const auto got = srhost_read(host.get());
-    ASSERT_TRUE(got);
-    EXPECT_EQ(srhost_toJson(*got), R"({"a":1,"2":{"x":10,"y":20,"z":30}})");
-    EXPECT_EQ(got->args[1].args[1].args.size(), 3u);
-    EXPECT_EQ(srhost_openLoopbackLinks(), 0);
-    EXPECT_EQ(srhost_openLinks(), 1);
-}
-
-TEST(SrTransfer, EmptyExpressionIsItsHeadWithCountZero) {
-    SrHostLink host;
-    ExpressionBuilder out(host.get());
-    out.begin("Association");
-    out.end();
-    EXPECT_EQ(srhost_read(host.get()), SrValue::ofAssociation({}));
-}
-
 TEST(SrLinks, OpenLinksAreCountedUntilClosed) {
     EXPECT_EQ(srhost_openLinks(), 0);
     auto host = std::make_unique<SrHostLink>();
@@ -178,39 +114,63 @@ TEST(SrLinks, LoopbackOpenNeedsTheEnvironment) {
     EXPECT_EQ(srhost_openLoopbackLinks(), 0);
 }
 
-TEST(SrPackets, PacketCallsAreRecordedWithTheExpressionsBeforeThem) {
+// Packet calls in order and out of it. Each step is one call on a fresh host
+// link; a refused call leaves SR_ERR_PACKET and records nothing. A flush
+// needs no packet and may come while one is open.
+TEST(SrPackets, CallsAreRecordedWithTheExpressionsBeforeThemOrRefused) {
+    struct Step {
+        const char* call;  // "New", "End", "Flush" or "Open" (a List head still waiting for its argument)
+        bool accepted;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+        std::vector<std::string> recorded;
+    };
+    const Case cases[] = {
+        {"framed reply", {{"New", true}, {"Open", true}, {"End", false}, {"Flush", true}},
+         {"SRNewPacket", "SRFlush"}},
+        {"end without a packet", {{"End", false}, {"Flush", true}, {"Flush", true}}, {"SRFlush", "SRFlush"}},
+        {"second new packet", {{"New", true}, {"New", false}, {"End", true}}, {"SRNewPacket", "SREndPacket"}},
+        {"flush inside a packet", {{"New", true}, {"Flush", true}, {"End", true}, {"End", false}},
+         {"SRNewPacket", "SRFlush", "SREndPacket"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SrHostLink host;
+        const SRLINK l = host.get();
+        for (const Step& step : c.steps) {
+            const std::string call = step.call;
+            int result = 0;
+            if (call == "New") result = SRNewPacket(l);
+            if (call == "End") result = SREndPacket(l);
+            if (call == "Flush") result = SRFlush(l);
+            if (call == "Open") result = SRPutFunction(l, "List", 1);
+            EXPECT_EQ(result != 0, step.accepted) << call;
+            EXPECT_EQ(takeError(l).code, step.accepted ? SR_ERR_NONE : SR_ERR_PACKET) << call;
+        }
+        const SrPacketRecord record = srhost_packetRecord(l);
+        std::vector<std::string> recorded;
+        for (const SrPacketEvent& event : record.events) recorded.push_back(event.call);
+        EXPECT_EQ(recorded, c.recorded);
+        EXPECT_EQ(record.newPackets + record.endPackets + record.flushes, static_cast<int>(recorded.size()));
+    }
+}
+
+TEST(SrPackets, EachCallRecordsTheExpressionsCompletedBeforeIt) {
     SrHostLink host;
-    SRLINK l = host.get();
+    const SRLINK l = host.get();
+    ASSERT_NE(SRFlush(l), 0);
     ASSERT_NE(SRNewPacket(l), 0);
     ASSERT_NE(SRPutFunction(l, "List", 1), 0);
+    ASSERT_NE(SRFlush(l), 0);  // the List is not complete yet
     ASSERT_NE(SRPutInteger32(l, 1), 0);
     ASSERT_NE(SREndPacket(l), 0);
     ASSERT_NE(SRFlush(l), 0);
-    const SrPacketRecord record = srhost_packetRecord(l);
-    EXPECT_EQ(record.newPackets, 1);
-    EXPECT_EQ(record.endPackets, 1);
-    EXPECT_EQ(record.flushes, 1);
-    ASSERT_EQ(record.events.size(), 3u);
-    EXPECT_EQ(record.events[0].call, "SRNewPacket");
-    EXPECT_EQ(record.events[0].expressionsBefore, 0);
-    EXPECT_EQ(record.events[1].call, "SREndPacket");
-    EXPECT_EQ(record.events[1].expressionsBefore, 1);
-    EXPECT_EQ(record.events[2].call, "SRFlush");
-    EXPECT_EQ(record.events[2].expressionsBefore, 1);
-}
-
-TEST(SrPackets, PacketFramingOutOfOrderIsRefused) {
-    SrHostLink host;
-    SRLINK l = host.get();
-    EXPECT_EQ(SREndPacket(l), 0);
-    EXPECT_EQ(takeError(l).code, SR_ERR_PACKET);
-    ASSERT_NE(SRNewPacket(l), 0);
-    EXPECT_EQ(SRNewPacket(l), 0);
-    EXPECT_EQ(takeError(l).code, SR_ERR_PACKET);
-    ASSERT_NE(SRPutFunction(l, "Association", 2), 0);
-    EXPECT_EQ(SREndPacket(l), 0);  // the association still lacks its rules
-    EXPECT_EQ(takeError(l).code, SR_ERR_PACKET);
-    EXPECT_EQ(srhost_packetRecord(l).endPackets, 0);
+    std::vector<long long> before;
+    for (const SrPacketEvent& event : srhost_packetRecord(l).events) before.push_back(event.expressionsBefore);
+    EXPECT_EQ(before, (std::vector<long long>{0, 0, 0, 1, 1}));
+    EXPECT_EQ(srhost_packetRecord(l).flushes, 3);
 }
 
 }  // namespace

@@ -2,32 +2,36 @@
 
 #include <stdexcept>
 
-#include "host/korvel/host_arguments.h"
-#include "host/korvel/json_writer.h"
-#include "host/korvel/result_output.h"
+#include "exports/export_manifest.h"
+#include "host/korvel/argument_text.h"
 #include "host/korvel/link_calls.h"
-#include "host/korvel/signatures.h"
-#include "host/stand_in/host_stand_in.h"
+#include "host/korvel/result_output.h"
+#include "host/stand_in/host_arguments.h"
 
 namespace korvel {
 
+const MorvaleExports::ExportEntry* findCallable(const std::string& function) {
+    const MorvaleExports::ExportEntry* entry = MorvaleExports::findExport(function);
+    if (entry == nullptr || entry->form == MorvaleExports::ExportForm::Lifecycle) return nullptr;
+    return entry;
+}
+
 CallOutcome runCall(const LoadedLibrary& library, const std::string& function, const std::vector<std::string>& args,
                     const CallOptions& options) {
-    const Signature* signature = findSignature(function);
-    if (signature == nullptr) throw std::runtime_error("unknown function " + function);
-    void* entry = library.symbol(function);
-    if (entry == nullptr) throw std::runtime_error(function + " is not exported by the library");
-    if (signature->result == ResultKind::Link) {
-        return runLinkCall(entry, *signature, args);
+    const MorvaleExports::ExportEntry* entry = findCallable(function);
+    if (entry == nullptr) throw std::runtime_error("unknown function " + function);
+    void* symbol = library.symbol(function);
+    if (symbol == nullptr) throw std::runtime_error(function + " is not exported by the library");
+    if (entry->form == MorvaleExports::ExportForm::Link) {
+        return runLinkCall(symbol, *entry, args);
     }
 
-    HostArguments arguments(signature->arguments, args);
-    MArgument result = arguments.resultSlot(signature->result);
-    auto call = reinterpret_cast<LibraryFunction>(entry);
+    HostArguments arguments;
+    addArgumentsFromText(arguments, entry->arguments(), args);
     CallOutcome outcome;
-    outcome.code = call(hostLibraryData(), arguments.count(), arguments.slots(), result);
+    outcome.code = arguments.call(reinterpret_cast<LibraryFunction>(symbol), entry->result);
     if (outcome.code == 0) {
-        outcome.json = renderResult(signature->result, arguments.result(), options);
+        outcome.json = renderResult(entry->result, arguments.result(), options);
     }
     return outcome;
 }

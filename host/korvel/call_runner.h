@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "exports/export_manifest.h"
 #include "host/korvel/loaded_library.h"
 
 namespace korvel {
@@ -18,6 +19,10 @@ struct CallOutcome {
     int code = 0;      // the library's return code
     std::string json;  // the result when code is 0
 };
+
+// The manifest row of a function korvel can call (every export but the
+// lifecycle entry points, which korvel calls itself), or null.
+const MorvaleExports::ExportEntry* findCallable(const std::string& function);
 
 // Throws std::runtime_error for korvel's own failures (unknown function, bad
 // argument text); library failures come back as a non-zero code.

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "host/korvel/signatures.h"
+#include "exports/export_manifest.h"
 
 namespace korvel {
 
@@ -61,7 +61,9 @@ std::string usageText() {
         "       korvel [--library PATH] FUNCTION ARGS... [--out PATH] [--checksum]\n"
         "       korvel [--library PATH]            (one call per line from standard input)\n"
         "functions:\n";
-    for (const Signature& s : allSignatures()) text += "  " + s.name + "\n";
+    for (const MorvaleExports::ExportEntry& entry : MorvaleExports::kExports) {
+        if (findCallable(std::string(entry.name)) != nullptr) text += "  " + std::string(entry.name) + "\n";
+    }
     return text;
 }
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <stdexcept>
 
-#include "host/korvel/host_arguments.h"
+#include "host/korvel/argument_text.h"
 #include "host/sr64i4/sr_host.h"
 #include "host/stand_in/host_stand_in.h"
 
@@ -14,16 +14,16 @@ struct HostLinkDelete {
     void operator()(SRLinkRecord* link) const { srhost_deleteLink(link); }
 };
 
-SrValue argumentValue(ArgKind kind, const std::string& text) {
+SrValue argumentValue(ArgumentKind kind, const std::string& text) {
     switch (kind) {
-        case ArgKind::String: return SrValue::ofString(text);
-        case ArgKind::Integer: return SrValue::ofInteger(std::stoll(text));
-        case ArgKind::IntegerList: {
+        case ArgumentKind::String: return SrValue::ofString(text);
+        case ArgumentKind::Integer: return SrValue::ofInteger(parseInteger(text));
+        case ArgumentKind::IntegerList: {
             std::vector<SrValue> elements;
             for (long long v : parseIntegerList(text)) elements.push_back(SrValue::ofInteger(v));
             return SrValue::ofList(std::move(elements));
         }
-        case ArgKind::RealList: {
+        case ArgumentKind::RealList: {
             std::vector<SrValue> elements;
             for (double v : parseRealList(text)) elements.push_back(SrValue::ofReal(v));
             return SrValue::ofList(std::move(elements));
@@ -43,17 +43,15 @@ std::optional<SrValue> callOverLink(void* entry, const std::vector<SrValue>& arg
     return srhost_read(link.get());
 }
 
-CallOutcome runLinkCall(void* entry, const Signature& signature, const std::vector<std::string>& args) {
-    if (args.size() != signature.arguments.size()) {
-        throw std::invalid_argument("expected " + std::to_string(signature.arguments.size()) + " argument(s), got " +
-                                    std::to_string(args.size()));
-    }
+CallOutcome runLinkCall(void* symbol, const MorvaleExports::ExportEntry& entry, const std::vector<std::string>& args) {
+    const auto kinds = entry.arguments();
+    checkArgumentCount(kinds, args);
     std::vector<SrValue> values;
-    for (std::size_t i = 0; i < args.size(); ++i) values.push_back(argumentValue(signature.arguments[i], args[i]));
+    for (std::size_t i = 0; i < args.size(); ++i) values.push_back(argumentValue(kinds[i], args[i]));
     CallOutcome outcome;
-    const std::optional<SrValue> result = callOverLink(entry, values, outcome.code);
+    const std::optional<SrValue> result = callOverLink(symbol, values, outcome.code);
     if (outcome.code == 0) {
-        if (!result) throw std::runtime_error(signature.name + " returned 0 but wrote nothing on the link");
+        if (!result) throw std::runtime_error(std::string(entry.name) + " returned 0 but wrote nothing on the link");
         outcome.json = srhost_toJson(*result);
     }
     return outcome;

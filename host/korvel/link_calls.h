@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "host/korvel/call_runner.h"
-#include "host/korvel/signatures.h"
+#include "exports/export_manifest.h"
 #include "host/sr64i4/sr_value.h"
 
 namespace korvel {
 
-CallOutcome runLinkCall(void* entry, const Signature& signature, const std::vector<std::string>& args);
+CallOutcome runLinkCall(void* symbol, const MorvaleExports::ExportEntry& entry, const std::vector<std::string>& args);
 
 // Puts List[arguments...] on a fresh host link, calls the function and reads
 // back what it wrote; nullopt when it failed (code set) or wrote nothing.

@@ -82,9 +82,10 @@ std::string renderResult(ResultKind kind, ResultStorage& result, const CallOptio
             result.rawArray = nullptr;
             return "{\"dimensions\":" + jsonDimensions(rawArrayDimensions(owned.get())) + "}";
         }
-        case ResultKind::Link: break;
+        case ResultKind::None:
+        case ResultKind::Expression: break;
     }
-    throw std::logic_error("link results are rendered by the link call");
+    throw std::logic_error("link results are rendered by the link call; lifecycle calls have none");
 }
 
 }  // namespace korvel

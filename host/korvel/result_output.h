@@ -5,8 +5,7 @@
 #include <string>
 
 #include "host/korvel/call_runner.h"
-#include "host/korvel/host_arguments.h"
-#include "host/korvel/signatures.h"
+#include "host/stand_in/host_arguments.h"
 
 namespace korvel {
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <new>
 #include <stdexcept>
 #include <vector>
 
@@ -58,7 +60,7 @@ TEST_F(CallFrame, ReportsTheOutcomeAsACode) {
 }
 
 TEST_F(CallFrame, CacheDeletionVariantReportsEveryFailureAsFunctionError) {
-    const auto always = FailureReport::AlwaysFunctionError;
+    const auto always = FailurePolicy::AlwaysFunctionError;
     EXPECT_EQ(call([](MArgumentManager& m) { m.getString(3); }, NoCleanup{}, always), 6);
     EXPECT_EQ(call([](MArgumentManager&) { ErrorManager::throwException("MFEndOfFile"); }, NoCleanup{}, always), 6);
     EXPECT_EQ(call([](MArgumentManager&) { throw std::runtime_error("x"); }, NoCleanup{}, always), 6);
@@ -97,6 +99,54 @@ TEST_F(CallFrame, LinkVariantReportsCodesAndRunsCleanup) {
     EXPECT_EQ(runLinkFunction([] { ErrorManager::throwException("NumericalError"); }, [&](int c) { seen = c; }), 4);
     EXPECT_EQ(seen, 4);
     EXPECT_EQ(runLinkFunction([] { throw std::logic_error("x"); }), 6);
+}
+
+// After a failure, a clean-up that throws (a registered error, an unknown
+// name, anything else) neither replaces the failure's code nor hides it, in
+// every frame and under every policy; the borrowed string still goes back.
+TEST_F(CallFrame, AThrowingCleanUpNeverHidesTheFailuresCode) {
+    using Thrower = std::function<void()>;
+    const std::vector<std::pair<const char*, Thrower>> cleanUps = {
+        {"registered error", [] { ErrorManager::throwException("MFEndOfFile", "clean-up"); }},
+        {"unregistered name", [] { ErrorManager::throwException("NoSuchError"); }},
+        {"standard exception", [] { throw std::runtime_error("clean-up"); }},
+    };
+    struct Frame {
+        const char* what;
+        std::function<int(const Thrower& body, const Thrower& cleanUp)> run;
+        int registeredFailure;  // what the body's "ReadFrameError" (-55) becomes
+    };
+    const auto slotFrame = [this](FailurePolicy policy) {
+        return [this, policy](const Thrower& body, const Thrower& cleanUp) {
+            return call(
+                [&](MArgumentManager& m) {
+                    m.getString(0);
+                    body();
+                },
+                [&](MArgumentManager&, int) { cleanUp(); }, policy);
+        };
+    };
+    const std::vector<Frame> frames = {
+        {"argument slots", slotFrame(FailurePolicy::RegisteredCode), -55},
+        {"argument slots, every failure 6", slotFrame(FailurePolicy::AlwaysFunctionError), 6},
+        {"link", [](const Thrower& body, const Thrower& cleanUp) {
+             return runLinkFunction(body, [&](int) { cleanUp(); });
+         }, -55},
+    };
+    korvel::resetHostCounters();
+    for (const Frame& frame : frames) {
+        for (const auto& [cleanUpName, cleanUp] : cleanUps) {
+            EXPECT_EQ(frame.run([] { ErrorManager::throwException("ReadFrameError"); }, cleanUp),
+                      frame.registeredFailure)
+                << frame.what << ", clean-up throws a " << cleanUpName;
+            EXPECT_EQ(frame.run([] { throw std::bad_alloc(); }, cleanUp), 6)
+                << frame.what << ", clean-up throws a " << cleanUpName;
+        }
+    }
+    const auto counters = korvel::hostCounters();
+    EXPECT_EQ(counters.liveStrings, 0);
+    EXPECT_EQ(counters.stringsHandedBack, 2 * 2 * 3) << "two slot frames, two failures, three clean-ups";
+    EXPECT_EQ(counters.invalidHandBacks, 0);
 }
 
 }  // namespace

@@ -77,7 +77,7 @@ public:
     void frameDurations(std::optional<uint32_t> count) {
         ExportCall call;
         call.string(path_);
-        if (run("MFReadVideoFrameDurations", MFReadVideoFrameDurations, call, Result::Tensor, 0) != 0) return;
+        if (run("MFReadVideoFrameDurations", MFReadVideoFrameDurations, call, Result::RealTensor, 0) != 0) return;
         const auto dims = korvel::tensorDimensions(call.tensor());
         if (dims.size() != 1 || (count && dims[0] != static_cast<mint>(*count))) {
             problem("MFReadVideoFrameDurations returned a tensor that is not one duration per frame");
@@ -152,7 +152,7 @@ private:
         record(label, code);
         const korvel::HostCounters host = korvel::hostCounters();
         if (host.liveStrings != 0) problem(label + " did not hand back its string argument");
-        const bool arrayResult = kind == Result::Image || kind == Result::Tensor;
+        const bool arrayResult = kind == Result::Image || kind == Result::RealTensor;
         const bool resultGiven = call.image() != nullptr || call.tensor() != nullptr;
         if (code != 0 && resultGiven) problem(label + " failed but handed over a result");
         if (code == 0 && arrayResult && !resultGiven) problem(label + " succeeded without a result");

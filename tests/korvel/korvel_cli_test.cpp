@@ -146,6 +146,24 @@ TEST(KorvelCli, FailuresPrintTheNamedErrorAndExitOneOrTwo) {
     EXPECT_EQ(korvel("--help").status, 0);
 }
 
+// korvel calls the library's exports and nothing else: a name the library
+// does not export is unknown like any other (a usage error), and so are the
+// lifecycle entry points, which korvel calls itself.
+TEST(KorvelCli, CallsExactlyTheLibrarysExports) {
+    for (const std::string name : {"DSReadVideoFrameCount", "ReadAudioProperties", "KorvelLibrary_initialize"}) {
+        const KorvelRun run = korvel(name + " " + q(fixture("h264_5frames.mp4")));
+        EXPECT_EQ(run.status, 2) << name;
+        EXPECT_EQ(run.err, "korvel: unknown function " + name + "\n");
+    }
+    const KorvelRun help = korvel("--help");
+    ASSERT_EQ(help.status, 0);
+    for (const char* name : {"MFReadVideoData", "DeleteVideoCache", "sendRegisteredErrors"}) {
+        EXPECT_NE(help.out.find(std::string("  ") + name + "\n"), std::string::npos) << name;
+    }
+    EXPECT_EQ(help.out.find("DSReadVideoData"), std::string::npos);
+    EXPECT_EQ(help.out.find("KorvelLibrary_"), std::string::npos);
+}
+
 // An empty frame list reads the whole clip; korvel hands the library an
 // empty tensor for it.
 TEST(KorvelCli, EmptyFrameListReadsEveryFrame) {

@@ -33,7 +33,9 @@ bool closeGlobalMFReader() {
 
 // A failed random-access call forgets what the cache learnt about the file,
 // except after an invalid frame number, which says nothing about the file.
-// Nothing to forget when the call failed before reading its path.
+// Nothing to forget when the call failed before reading its path. The code
+// is compared with a plain registry look-up that cannot throw, so the entry
+// goes even if the name were ever missing.
 struct EraseCacheEntry {
     const std::optional<std::string>& path;
     bool keepOnInvalidFrameIndex;
@@ -42,7 +44,9 @@ struct EraseCacheEntry {
         if (!path) {
             return;
         }
-        if (keepOnInvalidFrameIndex && code == ErrorManager::findError("MFInvalidFrameIndex").id()) {
+        const ErrorManager::ErrorMap& errors = ErrorManager::errors();
+        const auto invalidFrameIndex = errors.find("MFInvalidFrameIndex");
+        if (keepOnInvalidFrameIndex && invalidFrameIndex != errors.end() && code == invalidFrameIndex->second.id()) {
             return;
         }
         VideoInfoCache::erase(*path);

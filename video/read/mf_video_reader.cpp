@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "bridge/check_hresult.h"
+#include "media/check_hresult.h"
 #include "platform/buffer_lock.h"
 #include "platform/prop_variant_guard.h"
 #include "platform/utf.h"

@@ -17,5 +17,5 @@ MORVALE_EXPORT int DeleteVideoCache(KorvelLibraryData libData, mint Argc, MArgum
                 manager.setBoolean(VideoInfoCache::erase(path) > 0);
             }
         },
-        NoCleanup{}, FailureReport::AlwaysFunctionError);
+        NoCleanup{}, FailurePolicy::AlwaysFunctionError);
 }

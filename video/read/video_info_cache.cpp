@@ -1,6 +1,14 @@
 #include "video/read/video_info_cache.h"
 
+#include "bridge/shutdown_hooks.h"
+
 namespace TravexUtils {
+namespace {
+
+// Library uninitialisation empties the cache.
+[[maybe_unused]] const bool kClearedAtShutdown = addShutdownHook([]() noexcept { VideoInfoCache::clear(); });
+
+}  // namespace
 
 std::map<std::string, VideoCacheEntry>& VideoInfoCache::entries() {
     static std::map<std::string, VideoCacheEntry> cache;

@@ -1,5 +1,7 @@
 // Turns a platform result into a registered error: anything but 0, success
 // codes other than S_OK included, raises the named error with the debug text.
+// Shared by the media areas (video, audio): it joins the error registry and
+// the platform's result type, which know nothing of each other.
 #pragma once
 
 #include <string>

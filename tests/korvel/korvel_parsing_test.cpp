@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "host/korvel/command_line.h"
-#include "host/korvel/host_arguments.h"
+#include "host/korvel/argument_text.h"
 #include "host/korvel/result_output.h"
 #include "host/stand_in/host_stand_in.h"
 
@@ -21,6 +21,7 @@ namespace {
 
 using namespace korvel;
 using Words = std::vector<std::string>;
+using ArgKind = ArgumentKind;
 
 TEST(KorvelWords, SessionLinesSplitLikeASimpleShell) {
     struct Case {
@@ -109,8 +110,9 @@ protected:
 };
 
 TEST_F(KorvelHostValues, EachTextBecomesAHostValueOfItsKind) {
-    HostArguments arguments({ArgKind::String, ArgKind::Integer, ArgKind::IntegerList, ArgKind::RealList},
-                            {"clip \xC3\xA9.mp4", "-7", "3,1", "0.5"});
+    HostArguments arguments;
+    const ArgKind kinds[] = {ArgKind::String, ArgKind::Integer, ArgKind::IntegerList, ArgKind::RealList};
+    addArgumentsFromText(arguments, kinds, {"clip \xC3\xA9.mp4", "-7", "3,1", "0.5"});
     ASSERT_EQ(arguments.count(), 4);
     const MArgument* slots = arguments.slots();
     EXPECT_STREQ(*slots[0].utf8string, "clip \xC3\xA9.mp4");
@@ -130,7 +132,9 @@ TEST_F(KorvelHostValues, EachTextBecomesAHostValueOfItsKind) {
 }
 
 TEST_F(KorvelHostValues, EmptyListIsAnEmptyTensor) {
-    HostArguments arguments({ArgKind::IntegerList}, {""});
+    HostArguments arguments;
+    const ArgKind kinds[] = {ArgKind::IntegerList};
+    addArgumentsFromText(arguments, kinds, {""});
     EXPECT_EQ(tensorDimensions(*arguments.slots()[0].tensor), std::vector<mint>{0});
 }
 
@@ -145,7 +149,12 @@ TEST_F(KorvelHostValues, BadTextFreesWhatWasMadeBeforeIt) {
     };
     for (const Words& texts : bad) {
         SCOPED_TRACE(::testing::PrintToString(texts));
-        EXPECT_THROW(HostArguments(kinds, texts), std::invalid_argument);
+        EXPECT_THROW(
+            {
+                HostArguments arguments;
+                addArgumentsFromText(arguments, kinds, texts);
+            },
+            std::invalid_argument);
         EXPECT_EQ(hostCounters().liveArrays(), 0);
         EXPECT_EQ(hostCounters().liveStrings, 0);
     }
@@ -177,7 +186,7 @@ TEST_F(KorvelHostValues, ScalarResultsRenderAsJson) {
     EXPECT_EQ(renderResult(ResultKind::String, string, {}), "\"a\\\"b\\\\c\\n\\t\\u0001\xC3\xA9\"");
 
     ResultStorage link;
-    EXPECT_THROW(renderResult(ResultKind::Link, link, {}), std::logic_error);
+    EXPECT_THROW(renderResult(ResultKind::Expression, link, {}), std::logic_error);
 }
 
 TEST_F(KorvelHostValues, ArrayResultsRenderInRowMajorOrderAndAreFreed) {

@@ -163,9 +163,9 @@ INSTANTIATE_TEST_SUITE_P(
 // Frames.
 
 TEST_F(DsGraph, SampleCallbackCountsFramesWithoutConvertingThem) {
+    RecordingCallback callback;
     GraphSession session = GraphSession::build(morvale_test::fixture("h264_5frames.mp4"), false);
     ASSERT_TRUE(session.built()) << session.failedStep;
-    RecordingCallback callback;
     ASSERT_EQ(session.grabber->SetCallback(&callback, 0), S_OK);
     EXPECT_EQ(runToEnd(session), EC_COMPLETE);
     ASSERT_EQ(callback.starts.size(), 5u);
@@ -182,9 +182,9 @@ TEST_F(DsGraph, SampleWithoutTimeReportsItsTimeUnset) {
     TestControl::Quirks quirks;
     quirks.untimedFrame = 2;
     TestControl::setQuirks(quirks);
+    RecordingCallback callback;
     GraphSession session = GraphSession::build(morvale_test::fixture("h264_5frames.mp4"), false);
     ASSERT_TRUE(session.built()) << session.failedStep;
-    RecordingCallback callback;
     ASSERT_EQ(session.grabber->SetCallback(&callback, 0), S_OK);
     runToEnd(session);
     ASSERT_EQ(callback.timeResults.size(), 5u);
@@ -211,9 +211,9 @@ class DsGraphPixels : public DsGraph, public ::testing::WithParamInterface<Pixel
 TEST_P(DsGraphPixels, BufferCallbackBitmapsMatchTheFfmpegTool) {
     const PixelCase& c = GetParam();
     const std::string path = c.path();
+    RecordingCallback callback;
     GraphSession session = GraphSession::build(path, c.splitter);
     ASSERT_TRUE(session.built()) << session.failedStep;
-    RecordingCallback callback;
     ASSERT_EQ(session.grabber->SetCallback(&callback, 1), S_OK);
     EXPECT_EQ(runToEnd(session), EC_COMPLETE);
     const auto expected = referenceBitmaps(path, c.width, c.height);
@@ -233,9 +233,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(DsGraph, WidthFiveRowsCarryOnePaddingByte) {
+    RecordingCallback callback;
     GraphSession session = GraphSession::build(rgbWidth5(), true);
     ASSERT_TRUE(session.built()) << session.failedStep;
-    RecordingCallback callback;
     ASSERT_EQ(session.grabber->SetCallback(&callback, 1), S_OK);
     runToEnd(session);
     ASSERT_FALSE(callback.frames.empty());
@@ -244,14 +244,16 @@ TEST_F(DsGraph, WidthFiveRowsCarryOnePaddingByte) {
 }
 
 TEST_F(DsGraph, StopRewindAndRunStartsAgainFromTheFirstFrame) {
+    // The grabber holds a reference to its callback: callbacks outlive the graph.
+    RecordingCallback first;
+    RecordingCallback second;
+    RecordingCallback third;
     GraphSession session = GraphSession::build(morvale_test::fixture("h264_5frames.mp4"), false);
     ASSERT_TRUE(session.built()) << session.failedStep;
-    RecordingCallback first;
     ASSERT_EQ(session.grabber->SetCallback(&first, 1), S_OK);
     runToEnd(session);
     ASSERT_EQ(first.frames.size(), 5u);
 
-    RecordingCallback second;
     ASSERT_EQ(session.control->Stop(), S_OK);
     LONGLONG start = 0;
     ASSERT_EQ(session.seeking->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning),
@@ -263,7 +265,6 @@ TEST_F(DsGraph, StopRewindAndRunStartsAgainFromTheFirstFrame) {
     EXPECT_EQ(second.seconds[0], 0.0);
 
     // Without the rewind a run goes on from the end: nothing more.
-    RecordingCallback third;
     ASSERT_EQ(session.control->Stop(), S_OK);
     ASSERT_EQ(session.grabber->SetCallback(&third, 1), S_OK);
     EXPECT_EQ(runToEnd(session), EC_COMPLETE);
@@ -328,9 +329,9 @@ TEST_F(DsGraph, SteppingHandshakeDeliversFrameByFrameAndEndsCleanly) {
     const std::string path = morvale_test::fixture("h264_5frames.mp4");
     const auto expected = referenceBitmaps(path, 160, 120);
     {
+        SteppingCallback callback;
         GraphSession session = GraphSession::build(path, false);
         ASSERT_TRUE(session.built()) << session.failedStep;
-        SteppingCallback callback;
         ASSERT_EQ(session.grabber->SetCallback(&callback, 1), S_OK);
         ASSERT_EQ(session.control->Run(), S_OK);
         EXPECT_LE(largestDifference(callback.first(), expected[0]), 3);

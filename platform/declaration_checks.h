@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <type_traits>
 
+#include "platform/direct_show.h"
 #include "platform/media_foundation.h"
 
 namespace MorvalePlatformDeclarationChecks {
@@ -217,6 +218,91 @@ static_assert(std::is_same_v<decltype(PROPVARIANT::puuid), CLSID*>, "PROPVARIANT
 static_assert(std::is_same_v<decltype(PROPVARIANT::pwszVal), LPWSTR>, "PROPVARIANT::pwszVal");
 static_assert(std::is_same_v<decltype(PROPVARIANT::punkVal), IUnknown*>, "PROPVARIANT::punkVal");
 static_assert(sizeof(PROPVARIANT) == 24, "PROPVARIANT size");
+
+// COM object creation and the DirectShow filter graph.
+MORVALE_CHECK_FUNCTION(CoCreateInstance, HRESULT(REFCLSID, IUnknown*, DWORD, REFIID, LPVOID*))
+MORVALE_CHECK_VALUE(CLSCTX_INPROC_SERVER, 0x1)
+MORVALE_CHECK_METHOD(IFilterGraph, AddFilter, HRESULT(IBaseFilter*, LPCWSTR))
+MORVALE_CHECK_METHOD(IFilterGraph, RemoveFilter, HRESULT(IBaseFilter*))
+MORVALE_CHECK_METHOD(IFilterGraph, Disconnect, HRESULT(IPin*))
+MORVALE_CHECK_METHOD(IGraphBuilder, Connect, HRESULT(IPin*, IPin*))
+MORVALE_CHECK_METHOD(IGraphBuilder, AddSourceFilter, HRESULT(LPCWSTR, LPCWSTR, IBaseFilter**))
+MORVALE_CHECK_METHOD(IBaseFilter, EnumPins, HRESULT(IEnumPins**))
+MORVALE_CHECK_METHOD(IBaseFilter, FindPin, HRESULT(LPCWSTR, IPin**))
+MORVALE_CHECK_METHOD(IBaseFilter, QueryFilterInfo, HRESULT(FILTER_INFO*))
+MORVALE_CHECK_METHOD(IEnumPins, Next, HRESULT(ULONG, IPin**, ULONG*))
+MORVALE_CHECK_METHOD(IEnumPins, Reset, HRESULT())
+MORVALE_CHECK_METHOD(IPin, ConnectedTo, HRESULT(IPin**))
+MORVALE_CHECK_METHOD(IPin, ConnectionMediaType, HRESULT(AM_MEDIA_TYPE*))
+MORVALE_CHECK_METHOD(IPin, QueryDirection, HRESULT(PIN_DIRECTION*))
+MORVALE_CHECK_METHOD(IPin, QueryPinInfo, HRESULT(PIN_INFO*))
+MORVALE_CHECK_METHOD(IMediaControl, Run, HRESULT())
+MORVALE_CHECK_METHOD(IMediaControl, Stop, HRESULT())
+MORVALE_CHECK_METHOD(IMediaControl, GetState, HRESULT(LONG, OAFilterState*))
+MORVALE_CHECK_METHOD(IMediaEvent, WaitForCompletion, HRESULT(LONG, LONG*))
+MORVALE_CHECK_METHOD(IMediaSeeking, GetDuration, HRESULT(LONGLONG*))
+MORVALE_CHECK_METHOD(IMediaSeeking, SetPositions, HRESULT(LONGLONG*, DWORD, LONGLONG*, DWORD))
+MORVALE_CHECK_METHOD(IMediaFilter, SetSyncSource, HRESULT(IReferenceClock*))
+MORVALE_CHECK_METHOD(IMediaFilter, GetState, HRESULT(DWORD, FILTER_STATE*))
+MORVALE_CHECK_METHOD(IMediaEventSink, Notify, HRESULT(LONG, LONG_PTR, LONG_PTR))
+MORVALE_CHECK_METHOD(IReferenceClock, GetTime, HRESULT(REFERENCE_TIME*))
+MORVALE_CHECK_METHOD(ISampleGrabber, SetOneShot, HRESULT(BOOL))
+MORVALE_CHECK_METHOD(ISampleGrabber, SetMediaType, HRESULT(const AM_MEDIA_TYPE*))
+MORVALE_CHECK_METHOD(ISampleGrabber, GetConnectedMediaType, HRESULT(AM_MEDIA_TYPE*))
+MORVALE_CHECK_METHOD(ISampleGrabber, SetBufferSamples, HRESULT(BOOL))
+MORVALE_CHECK_METHOD(ISampleGrabber, SetCallback, HRESULT(ISampleGrabberCB*, LONG))
+MORVALE_CHECK_METHOD(ISampleGrabberCB, SampleCB, HRESULT(double, IMediaSample*))
+MORVALE_CHECK_METHOD(ISampleGrabberCB, BufferCB, HRESULT(double, BYTE*, LONG))
+MORVALE_CHECK_METHOD(IMediaSample, GetPointer, HRESULT(BYTE**))
+MORVALE_CHECK_METHOD(IMediaSample, GetSize, LONG())
+MORVALE_CHECK_METHOD(IMediaSample, GetTime, HRESULT(REFERENCE_TIME*, REFERENCE_TIME*))
+MORVALE_CHECK_METHOD(IMediaSample, GetActualDataLength, LONG())
+MORVALE_CHECK_VALUE(PINDIR_INPUT, 0)
+MORVALE_CHECK_VALUE(PINDIR_OUTPUT, 1)
+MORVALE_CHECK_VALUE(State_Stopped, 0)
+MORVALE_CHECK_VALUE(State_Running, 2)
+MORVALE_CHECK_VALUE(AM_SEEKING_NoPositioning, 0x0)
+MORVALE_CHECK_VALUE(AM_SEEKING_AbsolutePositioning, 0x1)
+MORVALE_CHECK_VALUE(EC_COMPLETE, 0x1)
+MORVALE_CHECK_VALUE(EC_USERABORT, 0x2)
+MORVALE_CHECK_VALUE(EC_ERRORABORT, 0x3)
+MORVALE_CHECK_VALUE(VFW_E_NOT_FOUND, static_cast<HRESULT>(0x80040216))
+MORVALE_CHECK_VALUE(VFW_E_CANNOT_CONNECT, static_cast<HRESULT>(0x80040217))
+MORVALE_CHECK_VALUE(VFW_E_NOT_CONNECTED, static_cast<HRESULT>(0x80040209))
+MORVALE_CHECK_VALUE(VFW_E_ALREADY_CONNECTED, static_cast<HRESULT>(0x80040204))
+MORVALE_CHECK_VALUE(VFW_E_INVALID_DIRECTION, static_cast<HRESULT>(0x80040208))
+MORVALE_CHECK_VALUE(VFW_E_WRONG_STATE, static_cast<HRESULT>(0x80040227))
+MORVALE_CHECK_VALUE(VFW_E_UNKNOWN_FILE_TYPE, static_cast<HRESULT>(0x80040240))
+MORVALE_CHECK_VALUE(VFW_E_SAMPLE_TIME_NOT_SET, static_cast<HRESULT>(0x80040249))
+MORVALE_CHECK_VALUE(VFW_E_NOT_IN_GRAPH, static_cast<HRESULT>(0x8004025F))
+MORVALE_CHECK_VALUE(VFW_S_DUPLICATE_NAME, 0x0004022D)
+MORVALE_CHECK_VALUE(REGDB_E_CLASSNOTREG, static_cast<HRESULT>(0x80040154))
+MORVALE_CHECK_VALUE(CLASS_E_NOAGGREGATION, static_cast<HRESULT>(0x80040110))
+MORVALE_CHECK_VALUE(BI_RGB, 0)
+
+// The DirectShow records media code reads field by field.
+static_assert(sizeof(REFERENCE_TIME) == 8 && std::is_signed_v<REFERENCE_TIME>, "REFERENCE_TIME");
+static_assert(sizeof(RECT) == 16 && offsetof(RECT, right) == 8, "RECT");
+static_assert(sizeof(BITMAPINFOHEADER) == 40 && offsetof(BITMAPINFOHEADER, biCompression) == 16, "BITMAPINFOHEADER");
+static_assert(sizeof(VIDEOINFOHEADER) == 88 && offsetof(VIDEOINFOHEADER, dwBitRate) == 32 &&
+                  offsetof(VIDEOINFOHEADER, AvgTimePerFrame) == 40 && offsetof(VIDEOINFOHEADER, bmiHeader) == 48,
+              "VIDEOINFOHEADER");
+static_assert(sizeof(AM_MEDIA_TYPE) == 88 && offsetof(AM_MEDIA_TYPE, formattype) == 44 &&
+                  offsetof(AM_MEDIA_TYPE, pUnk) == 64 && offsetof(AM_MEDIA_TYPE, pbFormat) == 80,
+              "AM_MEDIA_TYPE");
+static_assert(std::is_same_v<decltype(AM_MEDIA_TYPE::pbFormat), BYTE*>, "AM_MEDIA_TYPE::pbFormat");
+static_assert(std::is_same_v<decltype(VIDEOINFOHEADER::bmiHeader.biWidth), LONG>, "BITMAPINFOHEADER::biWidth");
+
+// Win32 events.
+MORVALE_CHECK_FUNCTION(CreateEventA, HANDLE(LPSECURITY_ATTRIBUTES, BOOL, BOOL, LPCSTR))
+MORVALE_CHECK_FUNCTION(SetEvent, BOOL(HANDLE))
+MORVALE_CHECK_FUNCTION(ResetEvent, BOOL(HANDLE))
+MORVALE_CHECK_FUNCTION(WaitForSingleObject, DWORD(HANDLE, DWORD))
+MORVALE_CHECK_FUNCTION(CloseHandle, BOOL(HANDLE))
+MORVALE_CHECK_VALUE(INFINITE, 0xffffffff)
+MORVALE_CHECK_VALUE(WAIT_OBJECT_0, 0)
+MORVALE_CHECK_VALUE(WAIT_TIMEOUT, 0x102)
+MORVALE_CHECK_VALUE(WAIT_FAILED, 0xffffffff)
 
 // Basic types: widths and signedness the media code's arithmetic assumes.
 static_assert(sizeof(GUID) == 16 && sizeof(HRESULT) == 4 && std::is_signed_v<HRESULT>, "GUID, HRESULT");

@@ -37,7 +37,8 @@ long callCount(const std::string& name);
 void reset();
 
 // COM objects of the Linux implementation alive now (media types,
-// attributes, samples, buffers, source readers).
+// attributes, samples, buffers, source readers, filter graphs, filters,
+// pin enumerators, media samples; pins count as part of their filter).
 long liveObjects();
 
 // Video frames delivered by FFmpeg decoders, and frames converted to RGB,
@@ -50,6 +51,10 @@ long rgbConversions();
 // buffer is asked for), and the largest such count since the last reset.
 long retainedPackets();
 long peakRetainedPackets();
+
+// DirectShow streaming threads running now (a graph's run that has not
+// ended or not been joined).
+long liveStreamingThreads();
 
 // Balance of MFStartup/MFShutdown (process) and CoInitializeEx/CoUninitialize
 // (calling thread).
@@ -111,6 +116,7 @@ __attribute__((visibility("default"))) long MorvalePlatformTest_decodedFrames();
 __attribute__((visibility("default"))) long MorvalePlatformTest_rgbConversions();
 __attribute__((visibility("default"))) long MorvalePlatformTest_retainedPackets();
 __attribute__((visibility("default"))) long MorvalePlatformTest_peakRetainedPackets();
+__attribute__((visibility("default"))) long MorvalePlatformTest_liveStreamingThreads();
 __attribute__((visibility("default"))) long MorvalePlatformTest_mfStartupCount();
 __attribute__((visibility("default"))) long MorvalePlatformTest_comInitCount();
 // Quirks field by field; -1 disables the frame-indexed ones.

@@ -15,6 +15,7 @@ long MorvalePlatformTest_decodedFrames() { return TestControl::decodedFrames(); 
 long MorvalePlatformTest_rgbConversions() { return TestControl::rgbConversions(); }
 long MorvalePlatformTest_retainedPackets() { return TestControl::retainedPackets(); }
 long MorvalePlatformTest_peakRetainedPackets() { return TestControl::peakRetainedPackets(); }
+long MorvalePlatformTest_liveStreamingThreads() { return TestControl::liveStreamingThreads(); }
 long MorvalePlatformTest_mfStartupCount() { return TestControl::mfStartupCount(); }
 long MorvalePlatformTest_comInitCount() { return TestControl::comInitCount(); }
 

@@ -32,6 +32,7 @@ std::atomic<long> liveObjectCount{0};
 std::atomic<long> decodedFrameCount{0};
 std::atomic<long> convertedFrameCount{0};
 std::atomic<long> retainedPacketCount{0};
+std::atomic<long> streamingThreadCount{0};
 std::atomic<long> retainedPacketPeak{0};
 std::atomic<int> decoderThreadCount{0};
 thread_local int internalDepth = 0;
@@ -61,6 +62,8 @@ void objectCreated() noexcept { liveObjectCount.fetch_add(1, std::memory_order_r
 void objectDestroyed() noexcept { liveObjectCount.fetch_sub(1, std::memory_order_relaxed); }
 void frameDecoded() noexcept { decodedFrameCount.fetch_add(1, std::memory_order_relaxed); }
 void frameConverted() noexcept { convertedFrameCount.fetch_add(1, std::memory_order_relaxed); }
+void streamingThreadStarted() noexcept { streamingThreadCount.fetch_add(1, std::memory_order_relaxed); }
+void streamingThreadEnded() noexcept { streamingThreadCount.fetch_sub(1, std::memory_order_relaxed); }
 
 void packetsRetained(long delta) noexcept {
     const long now = retainedPacketCount.fetch_add(delta, std::memory_order_relaxed) + delta;
@@ -111,6 +114,7 @@ long liveObjects() { return liveObjectCount.load(); }
 long decodedFrames() { return decodedFrameCount.load(); }
 long rgbConversions() { return convertedFrameCount.load(); }
 long retainedPackets() { return retainedPacketCount.load(); }
+long liveStreamingThreads() { return streamingThreadCount.load(); }
 long peakRetainedPackets() { return retainedPacketPeak.load(); }
 
 void setQuirks(const Quirks& quirks) {

@@ -32,6 +32,9 @@ void objectCreated() noexcept;
 void objectDestroyed() noexcept;
 void frameDecoded() noexcept;
 void frameConverted() noexcept;
+// A DirectShow streaming thread is about to start / has finished its work.
+void streamingThreadStarted() noexcept;
+void streamingThreadEnded() noexcept;
 // Compressed packets a lazy video decoder holds on to: delta is +1 for each
 // packet kept, -1 for each one let go.
 void packetsRetained(long delta) noexcept;

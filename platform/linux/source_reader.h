@@ -25,6 +25,11 @@
 // PacketSource describes: a rewind brings back the file's first packets, a
 // later time the key frame at or before it. Every
 // method is serialised by one lock; samples may be used on any thread.
+//
+// The reader demuxes and keeps each stream's selection and end; what a
+// stream delivers is its StreamOutput, one per output mode (packets, lazy
+// RGB, RGB decoded as read, PCM), and every sample is built from the parts
+// an output gives (buildSample).
 #pragma once
 
 #include <deque>

@@ -6,6 +6,7 @@
 // on the host's thread.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>

@@ -1,15 +1,16 @@
 // SourceReader; see source_reader.h.
 #include "platform/linux/source_reader.h"
 
-#include <cstring>
 #include <iterator>
 #include <optional>
 
 #include "platform/linux/frame_size_limits.h"
-#include "platform/linux/memory_buffer.h"
+#include "platform/linux/lazy_rgb_output.h"
 #include "platform/linux/native_media_types.h"
+#include "platform/linux/packet_output.h"
+#include "platform/linux/pcm_output.h"
 #include "platform/linux/presentation_duration.h"
-#include "platform/linux/sample.h"
+#include "platform/linux/rgb_output.h"
 #include "platform/linux/test_hooks.h"
 #include "platform/linux/time_bases.h"
 
@@ -21,15 +22,6 @@ bool isShownStream(const AVStream& stream) {
     const AVMediaType type = stream.codecpar->codec_type;
     if (type == AVMEDIA_TYPE_AUDIO) return true;
     return type == AVMEDIA_TYPE_VIDEO && !(stream.disposition & AV_DISPOSITION_ATTACHED_PIC);
-}
-
-// The minimum display aperture of a padded picture: offset 0,0 and the
-// picture's size (an MFVideoArea: two MFOffsets, then a SIZE).
-void setDisplayAperture(AttributeStore& attributes, int width, int height) {
-    UINT8 area[16] = {};
-    const int32_t size[2] = {width, height};
-    std::memcpy(area + 8, size, sizeof(size));
-    attributes.setBlob(MF_MT_MINIMUM_DISPLAY_APERTURE, area, sizeof(area));
 }
 
 }  // namespace
@@ -57,15 +49,9 @@ SourceReader::SourceReader(FormatContextPtr format, const Options& options)
             stream.selected = !std::exchange(audioSelected, true);
         }
         stream.current = stream.native->copy();
+        stream.output = std::make_unique<PacketOutput>();
         av->discard = stream.selected ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
         streams_.push_back(std::move(stream));
-    }
-}
-
-SourceReader::~SourceReader() {
-    // Samples still waiting for frames keep their decoder and its packets.
-    for (auto& stream : streams_) {
-        if (stream.lazy) stream.lazy->close();
     }
 }
 
@@ -102,245 +88,70 @@ PacketPtr SourceReader::nextPacketFor(Stream& stream) {
     return nullptr;
 }
 
-LONGLONG SourceReader::frameDuration(const Stream& stream) const {
-    const AVRational rate = streamFrameRate(*stream.av);
-    if (rate.num <= 0 || rate.den <= 0) return 0;
-    return av_rescale(10000000, rate.den, rate.num);
-}
-
-RgbLayout SourceReader::layoutFor(const Stream& stream, int frameWidth, int frameHeight) const {
-    RgbLayout layout;
-    layout.width = stream.requestedWidth > 0 ? stream.requestedWidth : frameWidth;
-    layout.height = stream.requestedHeight > 0 ? stream.requestedHeight : frameHeight;
-    const TestControl::Quirks& quirks = options_.quirks;
-    if (quirks.sizeChangeFrame >= 0 && stream.frameIndex >= quirks.sizeChangeFrame) {
-        layout.width = static_cast<int>(quirks.sizeChangeWidth);
-        layout.height = static_cast<int>(quirks.sizeChangeHeight);
+// The packets of one stream, for its output.
+class SourceReader::Feed final : public PacketFeed {
+public:
+    Feed(SourceReader& reader, Stream& stream) noexcept : reader_(reader), stream_(stream) {}
+    PacketPtr next() override { return reader_.nextPacketFor(stream_); }
+    void giveBack(std::vector<PacketPtr> packets) override {
+        stream_.queue.insert(stream_.queue.begin(), std::make_move_iterator(packets.begin()),
+                             std::make_move_iterator(packets.end()));
     }
-    layout.bufferHeight = quirks.padHeightToMacroblock ? (layout.height + 15) / 16 * 16 : layout.height;
-    return layout;
-}
 
-void SourceReader::setRgbCurrentType(Stream& stream, const RgbLayout& layout) {
-    ComPtr<MediaType> type = MediaType::create();
-    AttributeStore& attributes = type->attributes();
-    attributes.setGUID(MF_MT_MAJOR_TYPE, MFMediaType_Video);
-    attributes.setGUID(MF_MT_SUBTYPE, stream.outputSubtype);
-    attributes.setUINT64(MF_MT_FRAME_SIZE, Pack2UINT32AsUINT64(static_cast<UINT32>(layout.width),
-                                                                static_cast<UINT32>(layout.bufferHeight)));
-    for (const GUID* key : {&MF_MT_FRAME_RATE, &MF_MT_PIXEL_ASPECT_RATIO}) {
-        UINT64 value = 0;
-        if (SUCCEEDED(stream.native->attributes().getUINT64(*key, &value))) attributes.setUINT64(*key, value);
+private:
+    SourceReader& reader_;
+    Stream& stream_;
+};
+
+HRESULT SourceReader::readFromOutput(Stream& stream, DWORD& flags, ComPtr<Sample>& sample) {
+    Feed feed(*this, stream);
+    std::optional<SampleParts> parts;
+    for (;;) {
+        if (HRESULT hr = stream.output->read(stream, feed, flags, parts); FAILED(hr)) return hr;
+        std::unique_ptr<StreamOutput> successor = stream.output->takeSuccessor();
+        if (!successor) break;
+        stream.output = std::move(successor);
     }
-    attributes.setUINT32(MF_MT_DEFAULT_STRIDE, static_cast<UINT32>(layout.width * 4));
-    attributes.setUINT32(MF_MT_INTERLACE_MODE, MFVideoInterlace_Progressive);
-    attributes.setUINT32(MF_MT_ALL_SAMPLES_INDEPENDENT, 1);
-    attributes.setUINT32(MF_MT_FIXED_SIZE_SAMPLES, 1);
-    attributes.setUINT32(MF_MT_SAMPLE_SIZE, layout.bytes());
-    if (layout.bufferHeight != layout.height) setDisplayAperture(attributes, layout.width, layout.height);
-    stream.current = std::move(type);
-    stream.layout = layout;
-}
-
-HRESULT SourceReader::readPacketSample(Stream& stream, DWORD& flags, ComPtr<Sample>& sample) {
-    PacketPtr packet = nextPacketFor(stream);
-    if (!packet) {
+    if (!parts) {
         stream.ended = true;
         flags |= MF_SOURCE_READERF_ENDOFSTREAM;
         return S_OK;
     }
-    auto buffer = MemoryBuffer::create(static_cast<DWORD>(packet->size));
-    if (!buffer) return E_OUTOFMEMORY;
-    std::memcpy(buffer->data(), packet->data, static_cast<size_t>(packet->size));
-    buffer->SetCurrentLength(static_cast<DWORD>(packet->size));
-    sample = Sample::create();
-    const int64_t time = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
-    if (time != AV_NOPTS_VALUE) sample->setTime(av_rescale_q(time, stream.av->time_base, kHundredNanoseconds));
-    if (packet->duration > 0) {
-        sample->setDuration(av_rescale_q(packet->duration, stream.av->time_base, kHundredNanoseconds));
-    }
-    sample->attributes().setUINT32(MFSampleExtension_CleanPoint, (packet->flags & AV_PKT_FLAG_KEY) ? 1 : 0);
-    sample->AddBuffer(buffer.get());
+    sample = buildSample(std::move(*parts));
     return S_OK;
 }
 
-HRESULT SourceReader::decodeWhileReading(Stream& stream) {
-    std::unique_ptr<StreamDecoder> decoder;
-    if (HRESULT hr = StreamDecoder::open(*stream.av, decoder); FAILED(hr)) return hr;
-    std::vector<PacketPtr> packets = stream.lazy->takePackets();
-    stream.queue.insert(stream.queue.begin(), std::make_move_iterator(packets.begin()),
-                        std::make_move_iterator(packets.end()));
-    stream.lazy.reset();
-    stream.decoder = std::move(decoder);
+HRESULT SourceReader::setRgbOutput(Stream& stream, IMFMediaType& requested, const GUID& subtype) {
+    // As Windows' decoders do, refuse a stream larger than they decode.
+    if (!FrameSizeLimits::accepts(stream.av->codecpar->width, stream.av->codecpar->height)) {
+        return MF_E_INVALIDMEDIATYPE;
+    }
+    auto* rgb = dynamic_cast<RgbOutput*>(stream.output.get());
+    if (!rgb) {
+        RgbOutputState state;
+        state.quirks = options_.quirks;
+        std::unique_ptr<LazyRgbOutput> lazy;
+        if (HRESULT hr = LazyRgbOutput::open(*stream.av, std::move(state), lazy); FAILED(hr)) return hr;
+        rgb = lazy.get();
+        stream.output = std::move(lazy);
+    }
+    UINT64 size = 0;
+    const bool sized = SUCCEEDED(requested.GetUINT64(MF_MT_FRAME_SIZE, &size)) && HI32(size) > 0 && LO32(size) > 0;
+    rgb->setRequest(stream, subtype, sized ? static_cast<int>(HI32(size)) : 0, sized ? static_cast<int>(LO32(size)) : 0);
     return S_OK;
-}
-
-HRESULT SourceReader::readFrameSample(Stream& stream, DWORD& flags, ComPtr<Sample>& sample) {
-    if (!stream.lazy) return readDecodedFrameSample(stream, flags, sample);
-    LazyVideoDecoder& lazy = *stream.lazy;
-    while (lazy.wantsPackets()) {
-        PacketPtr packet = nextPacketFor(stream);
-        if (!packet) {
-            lazy.endInput();
-            break;
-        }
-        lazy.addPacket(std::move(packet));
-    }
-    if (!stream.lazyChecked) {
-        stream.lazyChecked = true;
-        // Frames whose times or size only the decoder knows.
-        if (!lazy.allTimed() || stream.av->codecpar->width <= 0 || stream.av->codecpar->height <= 0) {
-            if (HRESULT hr = decodeWhileReading(stream); FAILED(hr)) return hr;
-            return readDecodedFrameSample(stream, flags, sample);
-        }
-    }
-    std::optional<LazyVideoDecoder::Issued> issued = lazy.issue();
-    if (!issued) {
-        stream.ended = true;
-        flags |= MF_SOURCE_READERF_ENDOFSTREAM;
-        return S_OK;
-    }
-    // The stream's size stands for the decoded one (they agree: FFmpeg
-    // takes it from the first decoded frame when it opens the file).
-    const RgbLayout layout = layoutFor(stream, stream.av->codecpar->width, stream.av->codecpar->height);
-    if (!(layout == stream.layout)) {
-        setRgbCurrentType(stream, layout);
-        flags |= MF_SOURCE_READERF_CURRENTMEDIATYPECHANGED;
-    }
-    sample = Sample::create();
-    if (issued->time != LazyVideoDecoder::kUntimed && options_.quirks.untimedFrame != stream.frameIndex) {
-        sample->setTime(av_rescale_q(issued->time, stream.av->time_base, kHundredNanoseconds));
-    }
-    const LONGLONG duration = issued->duration > 0
-                                  ? av_rescale_q(issued->duration, stream.av->time_base, kHundredNanoseconds)
-                                  : frameDuration(stream);
-    if (duration > 0) sample->setDuration(duration);
-    sample->attributes().setUINT32(MFSampleExtension_CleanPoint, issued->keyframe ? 1 : 0);
-    sample->setDeferredBuffer(
-        std::make_unique<DeferredRgbFrame>(stream.converter, stream.lazy, std::move(issued->slot), layout));
-    ++stream.frameIndex;
-    return S_OK;
-}
-
-HRESULT SourceReader::readDecodedFrameSample(Stream& stream, DWORD& flags, ComPtr<Sample>& sample) {
-    FramePtr frame(av_frame_alloc());
-    if (!frame) return E_OUTOFMEMORY;
-    for (;;) {
-        const StreamDecoder::Received received = stream.decoder->receive(*frame);
-        if (received == StreamDecoder::Received::Frame) break;
-        if (received == StreamDecoder::Received::Ended) {
-            stream.ended = true;
-            flags |= MF_SOURCE_READERF_ENDOFSTREAM;
-            return S_OK;
-        }
-        PacketPtr packet = nextPacketFor(stream);
-        stream.decoder->send(packet.get());  // none left: drain
-    }
-    Hooks::frameDecoded();
-
-    const RgbLayout layout = layoutFor(stream, frame->width, frame->height);
-    if (!(layout == stream.layout)) {
-        setRgbCurrentType(stream, layout);
-        flags |= MF_SOURCE_READERF_CURRENTMEDIATYPECHANGED;
-    }
-    sample = Sample::create();
-    const int64_t time = frame->best_effort_timestamp;
-    if (time != AV_NOPTS_VALUE && options_.quirks.untimedFrame != stream.frameIndex) {
-        sample->setTime(av_rescale_q(time, stream.av->time_base, kHundredNanoseconds));
-    }
-    const LONGLONG duration = frame->pkt_duration > 0
-                                  ? av_rescale_q(frame->pkt_duration, stream.av->time_base, kHundredNanoseconds)
-                                  : frameDuration(stream);
-    if (duration > 0) sample->setDuration(duration);
-    sample->attributes().setUINT32(MFSampleExtension_CleanPoint, frame->key_frame ? 1 : 0);
-    sample->setDeferredBuffer(std::make_unique<DeferredRgbFrame>(stream.converter, std::move(frame), layout));
-    ++stream.frameIndex;
-    return S_OK;
-}
-
-HRESULT SourceReader::readAudioSample(Stream& stream, DWORD& flags, ComPtr<Sample>& sample) {
-    FramePtr frame(av_frame_alloc());
-    if (!frame) return E_OUTOFMEMORY;
-    const PcmFormat& format = stream.pcm->format();
-    for (;;) {
-        ComPtr<MemoryBuffer> buffer;
-        int frames = 0;
-        const StreamDecoder::Received received = stream.decoder->receive(*frame);
-        if (received == StreamDecoder::Received::NeedsPacket) {
-            PacketPtr packet = nextPacketFor(stream);
-            stream.decoder->send(packet.get());  // none left: drain
-            continue;
-        }
-        LONGLONG time = stream.nextPcmTime;
-        if (received == StreamDecoder::Received::Frame) {
-            if (frame->best_effort_timestamp != AV_NOPTS_VALUE) {
-                time = av_rescale_q(frame->best_effort_timestamp, stream.av->time_base, kHundredNanoseconds);
-            }
-            const HRESULT hr = stream.pcm->convert(frame.get(), buffer, frames);
-            av_frame_unref(frame.get());
-            if (FAILED(hr)) return hr;
-        } else {
-            // Decoder drained: what the resampler still holds, then the end.
-            if (!stream.pcmFlushed) {
-                stream.pcmFlushed = true;
-                if (HRESULT hr = stream.pcm->convert(nullptr, buffer, frames); FAILED(hr)) return hr;
-            }
-            if (frames == 0) {
-                stream.ended = true;
-                flags |= MF_SOURCE_READERF_ENDOFSTREAM;
-                return S_OK;
-            }
-        }
-        if (frames == 0) continue;
-        sample = Sample::create();
-        const LONGLONG duration = av_rescale(frames, 10000000, format.sampleRate);
-        sample->setTime(time);
-        sample->setDuration(duration);
-        sample->attributes().setUINT32(MFSampleExtension_CleanPoint, 1);
-        sample->AddBuffer(buffer.get());
-        stream.nextPcmTime = time + duration;
-        return S_OK;
-    }
 }
 
 HRESULT SourceReader::setPcmOutput(Stream& stream, IMFMediaType& requested, const GUID& subtype) {
-    const AttributeStore& native = stream.native->attributes();
     PcmFormat format;
-    UINT32 value = 0;
-    format.floatingPoint = subtype == MFAudioFormat_Float;
-    format.channels = static_cast<int>(SUCCEEDED(requested.GetUINT32(MF_MT_AUDIO_NUM_CHANNELS, &value)) ? value
-                                       : SUCCEEDED(native.getUINT32(MF_MT_AUDIO_NUM_CHANNELS, &value))   ? value
-                                                                                                         : 0);
-    format.sampleRate =
-        static_cast<int>(SUCCEEDED(requested.GetUINT32(MF_MT_AUDIO_SAMPLES_PER_SECOND, &value)) ? value
-                         : SUCCEEDED(native.getUINT32(MF_MT_AUDIO_SAMPLES_PER_SECOND, &value))   ? value
-                                                                                                 : 0);
-    format.bitsPerSample = static_cast<int>(SUCCEEDED(requested.GetUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, &value))
-                                                ? value
-                                                : (format.floatingPoint ? 32 : 16));
-    const bool bitsValid = format.floatingPoint ? format.bitsPerSample == 32
-                                                : (format.bitsPerSample == 8 || format.bitsPerSample == 16 ||
-                                                   format.bitsPerSample == 24 || format.bitsPerSample == 32);
-    if (!bitsValid || format.channels < 1 || format.channels > 8 || format.sampleRate < 1) {
-        return MF_E_INVALIDMEDIATYPE;
+    if (HRESULT hr = PcmOutput::formatFor(requested, *stream.native, subtype, format); FAILED(hr)) return hr;
+    if (auto* pcm = dynamic_cast<PcmOutput*>(stream.output.get())) {
+        pcm->setFormat(format);
+    } else {
+        std::unique_ptr<PcmOutput> output;
+        if (HRESULT hr = PcmOutput::open(*stream.av, format, output); FAILED(hr)) return hr;
+        stream.output = std::move(output);
     }
-    if (!stream.decoder) {
-        if (HRESULT hr = StreamDecoder::open(*stream.av, stream.decoder); FAILED(hr)) return hr;
-    }
-    stream.pcm = std::make_unique<PcmConverter>(format);
-    stream.pcmFlushed = false;
-    stream.decoding = true;
-    ComPtr<MediaType> type = MediaType::create();
-    AttributeStore& attributes = type->attributes();
-    attributes.setGUID(MF_MT_MAJOR_TYPE, MFMediaType_Audio);
-    attributes.setGUID(MF_MT_SUBTYPE, subtype);
-    attributes.setUINT32(MF_MT_AUDIO_NUM_CHANNELS, static_cast<UINT32>(format.channels));
-    attributes.setUINT32(MF_MT_AUDIO_SAMPLES_PER_SECOND, static_cast<UINT32>(format.sampleRate));
-    attributes.setUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, static_cast<UINT32>(format.bitsPerSample));
-    attributes.setUINT32(MF_MT_AUDIO_BLOCK_ALIGNMENT, static_cast<UINT32>(format.blockAlign()));
-    attributes.setUINT32(MF_MT_AUDIO_AVG_BYTES_PER_SECOND, static_cast<UINT32>(format.blockAlign() * format.sampleRate));
-    attributes.setUINT32(MF_MT_ALL_SAMPLES_INDEPENDENT, 1);
-    stream.current = std::move(type);
+    stream.current = PcmOutput::currentType(format, subtype);
     return S_OK;
 }
 
@@ -411,35 +222,15 @@ HRESULT SourceReader::SetCurrentMediaType(DWORD index, DWORD*, IMFMediaType* typ
 
     if (major == MFMediaType_Video && (subtype == MFVideoFormat_RGB32 || subtype == MFVideoFormat_ARGB32)) {
         if (!options_.videoProcessing && subtype != nativeSubtype) return MF_E_TOPO_CODEC_NOT_FOUND;
-        // As Windows' decoders do, refuse a stream larger than they decode.
-        if (!FrameSizeLimits::accepts(stream->av->codecpar->width, stream->av->codecpar->height)) {
-            return MF_E_INVALIDMEDIATYPE;
-        }
-        if (!stream->lazy && !stream->decoder) {
-            if (HRESULT hr = LazyVideoDecoder::open(*stream->av, stream->lazy); FAILED(hr)) return hr;
-        }
-        if (!stream->converter) stream->converter = std::make_shared<RgbConverter>();
-        UINT64 size = 0;
-        const bool sized = SUCCEEDED(type->GetUINT64(MF_MT_FRAME_SIZE, &size)) && HI32(size) > 0 && LO32(size) > 0;
-        stream->requestedWidth = sized ? static_cast<int>(HI32(size)) : 0;
-        stream->requestedHeight = sized ? static_cast<int>(LO32(size)) : 0;
-        stream->outputSubtype = subtype;
-        stream->decoding = true;
-        setRgbCurrentType(*stream, layoutFor(*stream, stream->av->codecpar->width, stream->av->codecpar->height));
-        return S_OK;
+        return setRgbOutput(*stream, *type, subtype);
     }
     if (major == MFMediaType_Audio && (subtype == MFAudioFormat_PCM || subtype == MFAudioFormat_Float)) {
         return setPcmOutput(*stream, *type, subtype);
     }
     if (subtype == nativeSubtype) {
-        if (stream->lazy) {
-            // Samples already read keep what they need; packets read ahead
-            // for samples not yet issued are dropped with it.
-            stream->lazy->close();
-            stream->lazy.reset();
-            stream->lazyChecked = false;
-        }
-        stream->decoding = false;
+        // Samples already read keep what they need; what a decoding output
+        // read ahead for samples not yet issued is dropped with it.
+        stream->output = std::make_unique<PacketOutput>();
         stream->current = stream->native->copy();
         return S_OK;
     }
@@ -451,13 +242,9 @@ HRESULT SourceReader::SetCurrentPosition(REFGUID format, REFPROPVARIANT position
     if (format != GUID_NULL || position.vt != VT_I8) return MF_E_UNSUPPORTED_TIME_FORMAT;
     if (position.hVal.QuadPart < 0) return MF_E_INVALID_POSITION;
     std::lock_guard lock(mutex_);
-    // A lazy decoder that samples still wait on stays theirs; the stream
-    // starts again with a fresh one. Opened first, so a failure changes
-    // nothing.
-    std::vector<std::shared_ptr<LazyVideoDecoder>> fresh(streams_.size());
-    for (size_t i = 0; i < streams_.size(); ++i) {
-        if (!streams_[i].lazy || streams_[i].lazy.use_count() == 1) continue;
-        if (HRESULT hr = LazyVideoDecoder::open(*streams_[i].av, fresh[i]); FAILED(hr)) return hr;
+    // What can fail is done first, so a failure changes nothing.
+    for (Stream& stream : streams_) {
+        if (HRESULT hr = stream.output->prepareRestart(); FAILED(hr)) return hr;
     }
     // 0 is the start, whatever times the file's packets carry.
     const LONGLONG requested = position.hVal.QuadPart;
@@ -465,24 +252,10 @@ HRESULT SourceReader::SetCurrentPosition(REFGUID format, REFPROPVARIANT position
     // Whether or not it lands, the streams start afresh: what was read before
     // is no longer next.
     const HRESULT landed = source_.seek(target, seekAnchor());
-    for (size_t i = 0; i < streams_.size(); ++i) {
-        Stream& stream = streams_[i];
+    for (Stream& stream : streams_) {
         stream.queue.clear();
-        if (stream.decoder) stream.decoder->flush();
-        if (fresh[i]) {
-            stream.lazy->close();
-            stream.lazy = std::move(fresh[i]);
-        } else if (stream.lazy) {
-            stream.lazy->reset();
-        }
-        if (stream.lazy && !source_.atStart()) stream.lazy->startAtKeyFrame();
+        stream.output->restart(source_.atStart());
         stream.ended = false;
-        stream.frameIndex = 0;
-        if (stream.pcm) {
-            // A new converter drops what the resampler held from before.
-            stream.pcm = std::make_unique<PcmConverter>(stream.pcm->format());
-            stream.pcmFlushed = false;
-        }
     }
     return landed;
 }
@@ -519,10 +292,7 @@ HRESULT SourceReader::ReadSample(DWORD index, DWORD, DWORD* actualindex, DWORD* 
     if (stream->ended) {
         streamFlags |= MF_SOURCE_READERF_ENDOFSTREAM;
     } else {
-        const HRESULT hr = !stream->decoding                  ? readPacketSample(*stream, streamFlags, result)
-                           : stream->major == MFMediaType_Video ? readFrameSample(*stream, streamFlags, result)
-                                                                : readAudioSample(*stream, streamFlags, result);
-        if (FAILED(hr)) return hr;
+        if (HRESULT hr = readFromOutput(*stream, streamFlags, result); FAILED(hr)) return hr;
     }
     if (sampleflags) *sampleflags = streamFlags;
     if (result) {
@@ -538,8 +308,7 @@ HRESULT SourceReader::Flush(DWORD index) {
     std::lock_guard lock(mutex_);
     auto flush = [](Stream& stream) {
         stream.queue.clear();
-        if (stream.decoder) stream.decoder->flush();
-        if (stream.lazy) stream.lazy->skipUnissued();
+        stream.output->flush();
     };
     if (index == MF_SOURCE_READER_ALL_STREAMS) {
         for (auto& stream : streams_) flush(stream);

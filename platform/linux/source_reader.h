@@ -25,6 +25,11 @@
 // PacketSource describes: a rewind brings back the file's first packets, a
 // later time the key frame at or before it. Every
 // method is serialised by one lock; samples may be used on any thread.
+//
+// The reader demuxes and keeps each stream's selection and end; what a
+// stream delivers is its StreamOutput, one per output mode (packets, lazy
+// RGB, RGB decoded as read, PCM), and every sample is built from the parts
+// an output gives (buildSample).
 #pragma once
 
 #include <deque>
@@ -36,12 +41,9 @@
 #include "platform/com_ptr.h"
 #include "platform/linux/com_object.h"
 #include "platform/linux/ffmpeg_handles.h"
-#include "platform/linux/lazy_video_decoder.h"
 #include "platform/linux/media_type.h"
 #include "platform/linux/packet_source.h"
-#include "platform/linux/pcm_converter.h"
-#include "platform/linux/rgb_converter.h"
-#include "platform/linux/stream_decoder.h"
+#include "platform/linux/stream_output.h"
 #include "platform/linux/test_control.h"
 
 namespace MorvalePlatform {
@@ -71,52 +73,30 @@ protected:
     void* interfaceFor(REFIID riid) override;
 
 private:
-    struct Stream {
-        AVStream* av = nullptr;
-        GUID major{};
-        ComPtr<MediaType> native;
-        ComPtr<MediaType> current;
+    // One shown stream: its types, whether it is selected and has ended,
+    // the packets demuxed for it while another stream was read, and the
+    // output that turns its packets into samples (compressed packets until
+    // SetCurrentMediaType asks for decoding).
+    struct Stream : StreamTypes {
         bool selected = false;
         bool ended = false;
-        std::deque<PacketPtr> queue;  // demuxed packets waiting to be read
-        // Decoding to RGB (set by SetCurrentMediaType).
-        bool decoding = false;
-        GUID outputSubtype{};
-        int requestedWidth = 0;  // 0: the decoded size
-        int requestedHeight = 0;
-        RgbLayout layout;  // the layout the current type reports
-        // Video: frames decoded on demand, shared with the samples waiting
-        // for them; null when the stream is decoded as it is read (decoder).
-        std::shared_ptr<LazyVideoDecoder> lazy;
-        bool lazyChecked = false;  // the first packets showed whether lazy decoding can work
-        // Audio, and video decoded as it is read.
-        std::unique_ptr<StreamDecoder> decoder;
-        std::shared_ptr<RgbConverter> converter;
-        int64_t frameIndex = 0;  // frames delivered since the start or the last seek
-        // Decoding to PCM.
-        std::unique_ptr<PcmConverter> pcm;
-        bool pcmFlushed = false;  // the resampler's tail has been delivered
-        LONGLONG nextPcmTime = 0;
+        std::deque<PacketPtr> queue;
+        std::unique_ptr<StreamOutput> output;
     };
+    class Feed;
 
     SourceReader(FormatContextPtr format, const Options& options);
-    ~SourceReader() override;
+    ~SourceReader() override = default;
 
     Stream* streamAt(DWORD index);
     // The next demuxed packet of the stream; packets of other selected
     // streams are queued on the way, those of unselected ones dropped.
     PacketPtr nextPacketFor(Stream& stream);
-    HRESULT readPacketSample(Stream& stream, DWORD& flags, ComPtr<Sample>& sample);
-    HRESULT readFrameSample(Stream& stream, DWORD& flags, ComPtr<Sample>& sample);
-    HRESULT readDecodedFrameSample(Stream& stream, DWORD& flags, ComPtr<Sample>& sample);
-    // Hands the lazy decoder's packets back to the stream's queue and decodes
-    // the stream as it is read from then on.
-    HRESULT decodeWhileReading(Stream& stream);
-    HRESULT readAudioSample(Stream& stream, DWORD& flags, ComPtr<Sample>& sample);
+    // The stream output's next sample, following a hand-over to another
+    // output; none at the end of the stream.
+    HRESULT readFromOutput(Stream& stream, DWORD& flags, ComPtr<Sample>& sample);
+    HRESULT setRgbOutput(Stream& stream, IMFMediaType& requested, const GUID& subtype);
     HRESULT setPcmOutput(Stream& stream, IMFMediaType& requested, const GUID& subtype);
-    RgbLayout layoutFor(const Stream& stream, int frameWidth, int frameHeight) const;
-    void setRgbCurrentType(Stream& stream, const RgbLayout& layout);
-    LONGLONG frameDuration(const Stream& stream) const;
 
     // The stream a seek lands by: the first selected video stream, else the
     // first selected one; -1 when none is selected.

@@ -10,6 +10,7 @@
 #include "tests/video_read/export_test.h"
 #include "tests/video_read/reader_test_support.h"
 #include "video/read/frame_layout.h"
+#include "video/read/mf_video_reader.h"
 #include "video/read/video_info_cache.h"
 
 using namespace TravexUtils;
@@ -65,7 +66,7 @@ TEST_F(MFExports, AnEmptyListReturnsEveryFrame) {
     const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(path);
     ASSERT_EQ(korvel::imageSlices(call.image()), 8);
     EXPECT_EQ(0, std::memcmp(korvel::imageData(call.image()), reference.data(), reference.size()));
-    EXPECT_EQ(VideoInfoCache::getMFReader(path).info.frameCount, 8u);
+    EXPECT_EQ(VideoInfoCache::getReader<MFVideoReader>(path).info.frameCount, 8u);
 }
 
 TEST_F(MFExports, FrameBeyondTheEndKeepsTheEntry) {

@@ -1,22 +1,21 @@
 // Reads one video file through a DirectShow filter graph with a sample
-// grabber. The record part is shared with the video cache, which keeps one
-// DirectShow reader per file next to the Media Foundation one.
+// grabber. It plugs into the reading exports, the global frame-by-frame
+// reader and the video cache's DirectShow slot through VideoReader; its
+// operations come with the reader itself.
 #pragma once
 
 #include <string>
 #include <utility>
 
-#include "video/read/video_info.h"
+#include "video/read/video_reader.h"
 
 namespace TravexUtils {
 
-class DSVideoReader {
+class DSVideoReader : public VideoReader {
 public:
-    explicit DSVideoReader(std::string path) : info(std::move(path)) {}
-    DSVideoReader(const DSVideoReader&) = delete;
-    DSVideoReader& operator=(const DSVideoReader&) = delete;
+    static constexpr ReaderKind kind = ReaderKind::DirectShow;
 
-    VideoInfo info;
+    explicit DSVideoReader(std::string path) : VideoReader(std::move(path)) {}
 };
 
 }  // namespace TravexUtils

@@ -8,13 +8,6 @@
 
 namespace TravexUtils {
 
-struct PlannedRequest {
-    FrameRequest request;
-    int32_t lastIndex = 0;   // highest frame index the sequential read decodes
-    int64_t sliceCount = 0;  // output slots
-    bool storeCount = false; // the read also records the frame count
-};
-
 // Frame numbers (rank-1 tensor, 1-based) -> one slot per number, in order.
 // Numbers below 1 make keys that match no frame. Raises "TensorSizeError"
 // for a tensor of another rank.

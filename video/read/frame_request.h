@@ -31,4 +31,14 @@ private:
     Map frames_;
 };
 
+// A request as a reader runs it: the frames and their slots, the highest
+// frame index a sequential read decodes, the number of output slots, and
+// whether the read also records the frame count.
+struct PlannedRequest {
+    FrameRequest request;
+    int32_t lastIndex = 0;
+    int64_t sliceCount = 0;
+    bool storeCount = false;
+};
+
 }  // namespace TravexUtils

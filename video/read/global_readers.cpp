@@ -2,14 +2,18 @@
 
 namespace TravexUtils {
 
-std::unique_ptr<MFVideoReader>& globalMFReader() {
-    static std::unique_ptr<MFVideoReader> reader;
+std::unique_ptr<VideoReader>& globalMFReader() {
+    static std::unique_ptr<VideoReader> reader;
     return reader;
 }
 
-std::unique_ptr<DSVideoReader>& globalDSReader() {
-    static std::unique_ptr<DSVideoReader> reader;
+std::unique_ptr<VideoReader>& globalDSReader() {
+    static std::unique_ptr<VideoReader> reader;
     return reader;
+}
+
+std::unique_ptr<VideoReader>& globalReader(ReaderKind kind) {
+    return kind == ReaderKind::MediaFoundation ? globalMFReader() : globalDSReader();
 }
 
 }  // namespace TravexUtils

@@ -105,15 +105,7 @@ void MFVideoReader::loadProperties() {
         info.encodingName = subtypeName(MFSubtypeNameTable(), subtype);
     }
 
-    probing_ = true;
-    try {
-        readFrames(FrameRequest{}, false, nullptr, 1, false);
-    } catch (...) {
-        probing_ = false;
-        throw;
-    }
-    probing_ = false;
-    rewind();
+    probeDecodedSize();
 
     if (decodedWidth_ != 0 && decodedHeight_ != 0) {
         info.width = std::min(info.width, decodedWidth_);
@@ -150,9 +142,15 @@ void MFVideoReader::readDecodedSize() {
     decodedHeight_ = lower32(frameSize);
 }
 
-void MFVideoReader::copySample(IMFSample* sample, const FrameRequest::Slots& slots, uint8_t* destination) {
+void MFVideoReader::readDecodedSizeIfChanged(DWORD flags) {
+    if (flags & MF_SOURCE_READERF_CURRENTMEDIATYPECHANGED) {
+        readDecodedSize();
+    }
+}
+
+void MFVideoReader::copySample(IMFSample& sample, const FrameRequest::Slots& slots, uint8_t* destination) {
     ComPtr<IMFMediaBuffer> buffer;
-    checkHResult(sample->ConvertToContiguousBuffer(&buffer), "MFBufferConversionError",
+    checkHResult(sample.ConvertToContiguousBuffer(&buffer), "MFBufferConversionError",
                  "Can't convert to contiguous buffer");
     BufferLock lock(buffer.get());
     DWORD length = 0;
@@ -179,62 +177,89 @@ void MFVideoReader::copySample(IMFSample* sample, const FrameRequest::Slots& slo
     checkHResult(lock.unlock(), "MFLockUnlockError", "Can't unlock the buffer");
 }
 
-void MFVideoReader::readFrames(const FrameRequest& request, bool nextFrame, uint8_t* destination, int32_t lastIndex,
-                               bool storeCount) {
-    if (!nextFrame) {
-        rewind();
+void MFVideoReader::appendDuration(IMFSample& sample) {
+    LONGLONG duration = 0;
+    sample.GetSampleDuration(&duration);
+    info.frameDurations.push_back(static_cast<double>(duration) * kHundredNanoseconds);
+}
+
+MFVideoReader::Step MFVideoReader::readStep(ComPtr<IMFSample>& sample, DWORD& flags) {
+    flags = readSample(sample);
+    if (flags & MF_SOURCE_READERF_ENDOFSTREAM) {
+        return Step::EndOfStream;
     }
-    if (storeCount && !countDone_) {
+    if (!sample) {
+        if (currentFrameIndex_ == 0) {
+            ErrorManager::throwException("MFSampleReadError", "Received sample is null");
+        }
+        return Step::NoSample;
+    }
+    return Step::Frame;
+}
+
+void MFVideoReader::takeSample(IMFSample& sample, const FrameRequest& request, uint8_t* destination,
+                               bool recordDuration) {
+    if (recordDuration) {
+        appendDuration(sample);
+    }
+    if (const FrameRequest::Slots* slots = request.find(currentFrameIndex_)) {
+        copySample(sample, *slots, destination);
+    }
+}
+
+void MFVideoReader::probeDecodedSize() {
+    rewind();
+    {
+        // Released before the rewind, which would otherwise keep a decoder
+        // alive for it.
+        ComPtr<IMFSample> sample;
+        DWORD flags = 0;
+        ++currentFrameIndex_;
+        if (readStep(sample, flags) == Step::Frame) {
+            readDecodedSize();
+        }
+    }
+    rewind();
+}
+
+void MFVideoReader::readOneStep(const FrameRequest& request, uint8_t* destination, bool storeCount) {
+    ++currentFrameIndex_;
+    ComPtr<IMFSample> sample;
+    DWORD flags = 0;
+    switch (readStep(sample, flags)) {
+    case Step::EndOfStream:
+        ErrorManager::throwException("MFEndOfFile", "End Of File");
+    case Step::NoSample:
+        return;
+    case Step::Frame:
+        break;
+    }
+    readDecodedSizeIfChanged(flags);
+    takeSample(*sample, request, destination, storeCount && !countDone_);
+}
+
+void MFVideoReader::readSequential(const FrameRequest& request, uint8_t* destination, int32_t lastIndex,
+                                   bool storeCount) {
+    rewind();
+    const bool recording = storeCount && !countDone_;
+    if (recording) {
         info.frameDurations.clear();  // a scan that failed earlier may have left a partial list
     }
-    // A sequential read fills slots 0 to the largest requested one.
+    // The read fills slots 0 to the largest requested one.
     int64_t slotCount = 0;
     for (const auto& wanted : request) slotCount = std::max(slotCount, *wanted.second.rbegin() + 1);
-    const PageWarmer warmer(nextFrame ? nullptr : destination,
+    const PageWarmer warmer(destination,
                             static_cast<std::size_t>(FrameLayout::slotOffset(slotCount, info.width, info.height)));
-    for (;;) {
-        const int32_t previous = currentFrameIndex_;
-        currentFrameIndex_ = previous + 1;
-        if (!nextFrame && previous >= lastIndex) {
-            break;
-        }
-
+    // Every pass advances the index, the one that passes lastIndex too, so
+    // that the index ends at the number of samples read.
+    while (++currentFrameIndex_ <= lastIndex) {
         ComPtr<IMFSample> sample;
-        const DWORD flags = readSample(sample);
-
-        if (flags & MF_SOURCE_READERF_ENDOFSTREAM) {
-            if (nextFrame) {
-                ErrorManager::throwException("MFEndOfFile", "End Of File");
-            }
+        DWORD flags = 0;
+        if (readStep(sample, flags) != Step::Frame) {
             break;
         }
-        if (!sample) {
-            if (currentFrameIndex_ == 0) {
-                ErrorManager::throwException("MFSampleReadError", "Received sample is null");
-            }
-            if (nextFrame) {
-                return;
-            }
-            break;
-        }
-        if ((flags & MF_SOURCE_READERF_CURRENTMEDIATYPECHANGED) || probing_) {
-            readDecodedSize();
-            if (probing_) {
-                return;
-            }
-        }
-        if (storeCount && !countDone_) {
-            LONGLONG duration = 0;
-            sample->GetSampleDuration(&duration);
-            info.frameDurations.push_back(static_cast<double>(duration) * kHundredNanoseconds);
-        }
-        if (const FrameRequest::Slots* slots = request.find(currentFrameIndex_)) {
-            copySample(sample.get(), *slots, destination);
-        }
-        sample.reset();
-        if (nextFrame) {
-            return;
-        }
+        readDecodedSizeIfChanged(flags);
+        takeSample(*sample, request, destination, recording);
     }
 
     if (storeCount) {
@@ -246,6 +271,40 @@ void MFVideoReader::readFrames(const FrameRequest& request, bool nextFrame, uint
     }
 }
 
+void MFVideoReader::readFrames(const FrameRequest& request, bool nextFrame, uint8_t* destination, int32_t lastIndex,
+                               bool storeCount) {
+    if (nextFrame) {
+        readOneStep(request, destination, storeCount);
+    } else {
+        readSequential(request, destination, lastIndex, storeCount);
+    }
+}
+
+void MFVideoReader::readFrames(const PlannedRequest& plan, uint8_t* destination) {
+    readSequential(plan.request, destination, plan.lastIndex, plan.storeCount);
+}
+
+void MFVideoReader::readNextFrame(uint8_t* destination) {
+    FrameRequest request;
+    request.insert(int64_t{currentFrameIndex_} + 1, 0);
+    readOneStep(request, destination, false);
+}
+
+void MFVideoReader::countSamples() {
+    uint32_t count = 0;
+    info.frameDurations.clear();
+    for (;;) {
+        ComPtr<IMFSample> sample;
+        const DWORD flags = readSample(sample);
+        if ((flags & MF_SOURCE_READERF_ENDOFSTREAM) || !sample) {
+            break;
+        }
+        appendDuration(*sample);
+        ++count;
+    }
+    info.frameCount = count;
+}
+
 void MFVideoReader::countFrames() {
     loadProperties();
     if (countDone_) {
@@ -255,25 +314,11 @@ void MFVideoReader::countFrames() {
         ErrorManager::throwException("MFNullPointerError", "Source reader is null");
     }
     {
-        PropVariantGuard position;
+        PropVariantGuard position;  // the rewind below reports a failure
         position.setInt64(0);
         sourceReader_->SetCurrentPosition(GUID_NULL, *position.get());
     }
-
-    uint32_t count = 0;
-    info.frameDurations.clear();
-    for (;;) {
-        ComPtr<IMFSample> sample;
-        const DWORD flags = readSample(sample);
-        if ((flags & MF_SOURCE_READERF_ENDOFSTREAM) || !sample) {
-            break;
-        }
-        LONGLONG duration = 0;
-        sample->GetSampleDuration(&duration);
-        info.frameDurations.push_back(static_cast<double>(duration) * kHundredNanoseconds);
-        ++count;
-    }
-    info.frameCount = count;
+    countSamples();
     countDone_ = true;
     rewind();
 }

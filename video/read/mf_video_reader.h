@@ -12,24 +12,28 @@
 #include "platform/com_ptr.h"
 #include "platform/media_foundation.h"
 #include "video/read/frame_request.h"
-#include "video/read/video_info.h"
+#include "video/read/video_reader.h"
 
 namespace TravexUtils {
 
-class MFVideoReader {
+class MFVideoReader final : public VideoReader {
 public:
-    explicit MFVideoReader(std::string path) : info(std::move(path)) {}
-    MFVideoReader(const MFVideoReader&) = delete;
-    MFVideoReader& operator=(const MFVideoReader&) = delete;
+    static constexpr ReaderKind kind = ReaderKind::MediaFoundation;
+
+    explicit MFVideoReader(std::string path) : VideoReader(std::move(path)) {}
 
     // Starts the platform, creates the source reader with RGB32 output.
     // May be called again after releaseSourceReader(); keeps what was learnt.
-    void open();
+    void open() override;
     // Width, height, frame rate, duration, bit rate, encoding name and the
     // decoded size; runs once per reader.
-    void loadProperties();
+    void loadProperties() override;
     // Frame count and durations by reading every sample once; runs once.
-    void countFrames();
+    void countFrames() override;
+    void readFrames(const PlannedRequest& plan, uint8_t* destination) override;
+    void readNextFrame(uint8_t* destination) override;
+    void releasePlatformObjects() noexcept override { releaseSourceReader(); }
+
     // Sequential mode (nextFrame false): rewinds and decodes frames 0 to
     // lastIndex, copying each requested one into its slots. One-step mode:
     // reads the next sample only. destination holds width x height x 3 bytes
@@ -37,7 +41,7 @@ public:
     void readFrames(const FrameRequest& request, bool nextFrame, uint8_t* destination, int32_t lastIndex,
                     bool storeCount);
     void rewind();
-    void releaseSourceReader() { sourceReader_.reset(); }
+    void releaseSourceReader() noexcept { sourceReader_.reset(); }
 
     bool hasSourceReader() const noexcept { return static_cast<bool>(sourceReader_); }
     int32_t currentFrameIndex() const noexcept { return currentFrameIndex_; }
@@ -46,13 +50,33 @@ public:
     bool propertiesLoaded() const noexcept { return propertiesLoaded_; }
     bool countDone() const noexcept { return countDone_; }
 
-    VideoInfo info;
-
 private:
+    // What one read at the current frame index gave.
+    enum class Step { Frame, NoSample, EndOfStream };
+
+    // The steps of a scan. readStep reads the sample at the current frame
+    // index (a missing first sample raises "Received sample is null");
+    // takeSample records its duration when asked and copies it into the
+    // slots that want it.
+    Step readStep(MorvalePlatform::ComPtr<IMFSample>& sample, DWORD& flags);
+    void takeSample(IMFSample& sample, const FrameRequest& request, uint8_t* destination, bool recordDuration);
+    // Reads the first sample once to learn the decoded size, from the start
+    // and back to it.
+    void probeDecodedSize();
+    // The next sample only; returns without writing when it is missing.
+    void readOneStep(const FrameRequest& request, uint8_t* destination, bool storeCount);
+    // From the start to lastIndex; leaves the current frame index at the
+    // number of samples read.
+    void readSequential(const FrameRequest& request, uint8_t* destination, int32_t lastIndex, bool storeCount);
+    // Every sample from the start once, their durations recorded.
+    void countSamples();
+
     // The next sample of the first video stream; returns the stream flags.
     DWORD readSample(MorvalePlatform::ComPtr<IMFSample>& sample);
+    void appendDuration(IMFSample& sample);
+    void readDecodedSizeIfChanged(DWORD flags);
     void readDecodedSize();
-    void copySample(IMFSample* sample, const FrameRequest::Slots& slots, uint8_t* destination);
+    void copySample(IMFSample& sample, const FrameRequest::Slots& slots, uint8_t* destination);
 
     MorvalePlatform::ComPtr<IMFMediaType> currentType_;
     MorvalePlatform::ComPtr<IMFMediaType> compressedType_;
@@ -62,7 +86,6 @@ private:
     uint32_t decodedHeight_ = 0;
     bool propertiesLoaded_ = false;
     bool countDone_ = false;
-    bool probing_ = false;
 };
 
 }  // namespace TravexUtils

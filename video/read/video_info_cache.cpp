@@ -15,20 +15,12 @@ std::map<std::string, VideoCacheEntry>& VideoInfoCache::entries() {
     return cache;
 }
 
-MFVideoReader& VideoInfoCache::getMFReader(const std::string& path) {
-    VideoCacheEntry& entry = entries()[path];
-    if (!entry.mfReader) {
-        entry.mfReader = std::make_unique<MFVideoReader>(path);
+VideoReader& VideoInfoCache::getReader(const std::string& path, ReaderKind kind, ReaderFactory create) {
+    std::unique_ptr<VideoReader>& slot = entries()[path].readers[static_cast<std::size_t>(kind)];
+    if (!slot) {
+        slot = create(path);
     }
-    return *entry.mfReader;
-}
-
-DSVideoReader& VideoInfoCache::getDSReader(const std::string& path) {
-    VideoCacheEntry& entry = entries()[path];
-    if (!entry.dsReader) {
-        entry.dsReader = std::make_unique<DSVideoReader>(path);
-    }
-    return *entry.dsReader;
+    return *slot;
 }
 
 std::size_t VideoInfoCache::erase(const std::string& path) { return entries().erase(path); }

@@ -5,31 +5,35 @@
 // stay. Process-wide, used from the host's calling thread without locks.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <map>
 #include <memory>
 #include <string>
 
-#include "video/read/ds_video_reader.h"
-#include "video/read/mf_video_reader.h"
+#include "video/read/video_reader.h"
 
 namespace TravexUtils {
 
 struct VideoCacheEntry {
-    std::unique_ptr<MFVideoReader> mfReader;  // empty until an MF function asks for it
-    std::unique_ptr<DSVideoReader> dsReader;  // empty until a DS function asks for it
+    // One slot per reader kind, empty until a function of that kind asks for
+    // it; the slots share nothing but the entry's key and lifetime.
+    std::array<std::unique_ptr<VideoReader>, kReaderKindCount> readers;
 };
 
 class VideoInfoCache {
 public:
     VideoInfoCache() = delete;
 
-    // The path's reader of that kind, created (without touching the
-    // platform) on first use. The cache keeps ownership.
-    static MFVideoReader& getMFReader(const std::string& path);
-    static DSVideoReader& getDSReader(const std::string& path);
+    // The path's reader of that kind, created by create (which does not
+    // touch the platform) on first use. The cache keeps ownership.
+    static VideoReader& getReader(const std::string& path, ReaderKind kind, ReaderFactory create);
+    template <typename Reader>
+    static Reader& getReader(const std::string& path) {
+        return static_cast<Reader&>(getReader(path, Reader::kind, &makeReader<Reader>));
+    }
 
-    // Removes the path's entry (both readers); returns how many were removed.
+    // Removes the path's entry (every reader); returns how many were removed.
     static std::size_t erase(const std::string& path);
     static void clear();
 

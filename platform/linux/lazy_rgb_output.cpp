@@ -1,0 +1,76 @@
+// LazyRgbOutput; see lazy_rgb_output.h.
+#include "platform/linux/lazy_rgb_output.h"
+
+#include "platform/linux/decoded_rgb_output.h"
+
+namespace MorvalePlatform {
+
+HRESULT LazyRgbOutput::open(const AVStream& stream, RgbOutputState state, std::unique_ptr<LazyRgbOutput>& output) {
+    std::shared_ptr<LazyVideoDecoder> decoder;
+    if (HRESULT hr = LazyVideoDecoder::open(stream, decoder); FAILED(hr)) return hr;
+    output.reset(new LazyRgbOutput(std::move(state), std::move(decoder), stream));
+    return S_OK;
+}
+
+LazyRgbOutput::~LazyRgbOutput() {
+    if (decoder_) decoder_->close();
+}
+
+HRESULT LazyRgbOutput::handOver(PacketFeed& packets) {
+    std::unique_ptr<StreamDecoder> decoder;
+    if (HRESULT hr = StreamDecoder::open(stream_, decoder); FAILED(hr)) return hr;
+    packets.giveBack(decoder_->takePackets());
+    successor_ = std::make_unique<DecodedRgbOutput>(std::move(state_), std::move(decoder));
+    return S_OK;
+}
+
+HRESULT LazyRgbOutput::read(StreamTypes& stream, PacketFeed& packets, DWORD& flags,
+                            std::optional<SampleParts>& parts) {
+    LazyVideoDecoder& lazy = *decoder_;
+    while (lazy.wantsPackets()) {
+        PacketPtr packet = packets.next();
+        if (!packet) {
+            lazy.endInput();
+            break;
+        }
+        lazy.addPacket(std::move(packet));
+    }
+    if (!checked_) {
+        checked_ = true;
+        // Frames whose times or size only the decoder knows.
+        if (!lazy.allTimed() || stream_.codecpar->width <= 0 || stream_.codecpar->height <= 0) {
+            return handOver(packets);
+        }
+    }
+    std::optional<LazyVideoDecoder::Issued> issued = lazy.issue();
+    if (!issued) return S_OK;
+    // The stream's size stands for the decoded one (they agree: FFmpeg
+    // takes it from the first decoded frame when it opens the file).
+    const RgbLayout layout = frameLayout(stream, stream_.codecpar->width, stream_.codecpar->height, flags);
+    parts = frameParts(stream,
+                       issued->time != LazyVideoDecoder::kUntimed ? std::optional<int64_t>(issued->time) : std::nullopt,
+                       issued->duration, issued->keyframe);
+    parts->deferred =
+        std::make_unique<DeferredRgbFrame>(state_.converter, decoder_, std::move(issued->slot), layout);
+    return S_OK;
+}
+
+HRESULT LazyRgbOutput::prepareRestart() {
+    // A decoder that samples still wait on stays theirs; the stream starts
+    // again with a fresh one.
+    if (decoder_.use_count() == 1) return S_OK;
+    return LazyVideoDecoder::open(stream_, fresh_);
+}
+
+void LazyRgbOutput::restart(bool atStart) {
+    if (fresh_) {
+        decoder_->close();
+        decoder_ = std::move(fresh_);
+    } else {
+        decoder_->reset();
+    }
+    if (!atStart) decoder_->startAtKeyFrame();
+    RgbOutput::restart(atStart);
+}
+
+}  // namespace MorvalePlatform

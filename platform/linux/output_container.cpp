@@ -2,6 +2,7 @@
 #include "platform/linux/output_container.h"
 
 #include <cctype>
+#include <cstring>
 #include <filesystem>
 
 namespace MorvalePlatform {
@@ -11,6 +12,18 @@ namespace {
 struct ExtensionMuxer {
     const char* extension;
     const char* muxer;
+};
+
+// Containers of one kind of stream, as Windows' sinks for them: an MP3 file
+// holds MP3, a WAVE file PCM, and so on, whatever else FFmpeg could put in.
+struct SingleCodecMuxer {
+    const char* muxer;
+    AVCodecID codec;
+};
+
+constexpr SingleCodecMuxer kSingleCodecMuxers[] = {
+    {"mp3", AV_CODEC_ID_MP3},   {"adts", AV_CODEC_ID_AAC},   {"wav", AV_CODEC_ID_PCM_S16LE},
+    {"flac", AV_CODEC_ID_FLAC}, {"ac3", AV_CODEC_ID_AC3},    {"amr", AV_CODEC_ID_AMR_NB},
 };
 
 constexpr ExtensionMuxer kContainers[] = {
@@ -34,6 +47,9 @@ const AVOutputFormat* containerForPath(const std::string& path) {
 }
 
 bool containerCarries(const AVOutputFormat& container, AVCodecID codec) {
+    for (const SingleCodecMuxer& single : kSingleCodecMuxers) {
+        if (std::strcmp(container.name, single.muxer) == 0) return codec == single.codec;
+    }
     return avformat_query_codec(&container, codec, FF_COMPLIANCE_NORMAL) != 0;
 }
 

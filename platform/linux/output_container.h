@@ -9,7 +9,8 @@
 //   wav             WAVE ("wav")         flac, ac3, amr  raw streams
 //
 // Whether the container can carry a codec is FFmpeg's answer
-// (avformat_query_codec).
+// (avformat_query_codec), except that the single-stream audio files (mp3,
+// aac/adts, wav, flac, ac3, amr) take only their own codec (PCM for WAVE).
 #pragma once
 
 #include <string>

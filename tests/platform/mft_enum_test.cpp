@@ -42,6 +42,8 @@ struct Listing {
     const char* codec;  // the FFmpeg codec that must be usable for one result
 };
 
+void PrintTo(const Listing& row, std::ostream* out) { *out << row.name; }
+
 const Listing kListings[] = {
     {"H264Encoder", MFT_CATEGORY_VIDEO_ENCODER, MFMediaType_Video, MFVideoFormat_H264, "libx264"},
     {"H264Decoder", MFT_CATEGORY_VIDEO_DECODER, MFMediaType_Video, MFVideoFormat_H264, "h264"},

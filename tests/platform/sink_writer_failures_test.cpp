@@ -23,6 +23,8 @@ struct PathCase {
     HRESULT expected;
 };
 
+void PrintTo(const PathCase& row, std::ostream* out) { *out << row.name; }
+
 const PathCase kPathCases[] = {
     {"UnknownExtension", [](const ScratchFolder& f) { return f.path("clip.xyz"); }, MF_E_UNSUPPORTED_BYTESTREAM_TYPE},
     {"NoExtension", [](const ScratchFolder& f) { return f.path("clip"); }, MF_E_UNSUPPORTED_BYTESTREAM_TYPE},
@@ -93,6 +95,8 @@ struct TypeCase {
 };
 
 void noChange(IMFMediaType*, IMFMediaType*) {}
+
+void PrintTo(const TypeCase& row, std::ostream* out) { *out << row.name; }
 
 const TypeCase kTypeCases[] = {
     {"RawRgbInMp4", "mp4", {MFVideoFormat_RGB24}, noChange, nullptr, Step::AddStream, MF_E_INVALIDMEDIATYPE},
@@ -209,6 +213,8 @@ struct InjectedStep {
     const char* call;
     int occurrence;
 };
+
+void PrintTo(const InjectedStep& row, std::ostream* out) { *out << row.call << " #" << row.occurrence; }
 
 const InjectedStep kInjectedSteps[] = {
     {"MFCreateSinkWriterFromURL", 1},       {"IMFSinkWriter::AddStream", 1},

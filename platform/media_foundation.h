@@ -16,6 +16,7 @@
 #include <mfobjects.h>
 #include <mfreadwrite.h>
 #include <mferror.h>
+#include <mftransform.h>
 #else
 #include "platform/linux/mf_declarations.h"
 #endif

@@ -52,3 +52,17 @@ using SwsContextPtr = std::unique_ptr<SwsContext, SwsContextDeleter>;
 using SwrContextPtr = std::unique_ptr<SwrContext, SwrContextDeleter>;
 
 }  // namespace MorvalePlatform
+
+namespace MorvalePlatform {
+
+// Output (muxing) contexts: closes the file the context writes, then frees
+// the context and its streams.
+struct OutputContextDeleter {
+    void operator()(AVFormatContext* context) const {
+        if (context) avio_closep(&context->pb);
+        avformat_free_context(context);
+    }
+};
+using OutputContextPtr = std::unique_ptr<AVFormatContext, OutputContextDeleter>;
+
+}  // namespace MorvalePlatform

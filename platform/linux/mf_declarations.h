@@ -8,3 +8,4 @@
 #include "platform/linux/mf_guids.h"
 #include "platform/linux/mf_interfaces.h"
 #include "platform/windows_base.h"
+#include "platform/linux/mf_writer_declarations.h"

@@ -127,3 +127,13 @@ __attribute__((visibility("default"))) void MorvalePlatformTest_setQuirks(int pa
                                                                           int64_t untimedFrame);
 __attribute__((visibility("default"))) void MorvalePlatformTest_setDecoderThreads(int threads);
 }
+
+// Codecs, by FFmpeg's encoder or decoder name ("libx265", "hevc"): a codec
+// made missing is neither found by the sink writer nor reported by
+// MFTEnumEx, as on a machine without it. reset() leaves this as it is;
+// setCodecMissing(name, false) brings the codec back.
+namespace MorvalePlatform::TestControl {
+void setCodecMissing(const std::string& name, bool missing);
+}  // namespace MorvalePlatform::TestControl
+extern "C" __attribute__((visibility("default"))) void MorvalePlatformTest_setCodecMissing(const char* name,
+                                                                                          int missing);

@@ -48,7 +48,7 @@ std::map<std::string, std::string> windowsGuids() {
     std::map<std::string, std::string> guids;
     const std::regex plain(R"((?:DEFINE_GUID|EXTERN_GUID)\s*\(\s*(\w+)\s*,([^)]*)\))");
     const std::regex media(R"(DEFINE_MEDIATYPE_GUID\s*\(\s*(\w+)\s*,\s*(?:FCC\s*\(\s*'(....)'\s*\)|(\w+))\s*\))");
-    for (const char* header : {"mfapi.h", "mfidl.h", "mfreadwrite.h", "mfobjects.h"}) {
+    for (const char* header : {"mfapi.h", "mfidl.h", "mfreadwrite.h", "mfobjects.h", "mftransform.h"}) {
         const std::string text = readHeader(header);
         for (std::sregex_iterator it(text.begin(), text.end(), plain), end; it != end; ++it) {
             std::stringstream fields((*it)[2]);
@@ -199,6 +199,17 @@ TEST(WindowsValues, GuidsMatchTheWindowsHeaders) {
         MORVALE_GUID_ENTRY(MF_SOURCE_READER_DISABLE_DXVA),
         MORVALE_GUID_ENTRY(MF_SOURCE_READER_ENABLE_ADVANCED_VIDEO_PROCESSING),
         MORVALE_GUID_ENTRY(MF_SOURCE_READER_ENABLE_VIDEO_PROCESSING),
+        MORVALE_GUID_ENTRY(IID_IMFActivate),
+        MORVALE_GUID_ENTRY(IID_IMFSinkWriter),
+        MORVALE_GUID_ENTRY(MFT_CATEGORY_AUDIO_DECODER),
+        MORVALE_GUID_ENTRY(MFT_CATEGORY_AUDIO_ENCODER),
+        MORVALE_GUID_ENTRY(MFT_CATEGORY_VIDEO_DECODER),
+        MORVALE_GUID_ENTRY(MFT_CATEGORY_VIDEO_ENCODER),
+        MORVALE_GUID_ENTRY(MFT_FRIENDLY_NAME_Attribute),
+        MORVALE_GUID_ENTRY(MFT_INPUT_TYPES_Attributes),
+        MORVALE_GUID_ENTRY(MFT_OUTPUT_TYPES_Attributes),
+        MORVALE_GUID_ENTRY(MF_MT_AAC_AUDIO_PROFILE_LEVEL_INDICATION),
+        MORVALE_GUID_ENTRY(MF_TRANSFORM_CATEGORY_Attribute),
     };
     for (const auto& [name, value] : ours) {
         const auto found = windows.find(name);
@@ -258,6 +269,7 @@ TEST(WindowsValues, ResultCodesMatchTheWindowsHeaders) {
         MORVALE_RESULT_ENTRY(MF_E_PLATFORM_NOT_INITIALIZED),
         MORVALE_RESULT_ENTRY(MF_E_SAMPLE_HAS_TOO_MANY_BUFFERS),
         MORVALE_RESULT_ENTRY(MF_E_SHUTDOWN),
+        MORVALE_RESULT_ENTRY(MF_E_SINK_NO_SAMPLES_PROCESSED),
         MORVALE_RESULT_ENTRY(MF_E_TOPO_CODEC_NOT_FOUND),
         MORVALE_RESULT_ENTRY(MF_E_TRANSFORM_TYPE_NOT_SET),
         MORVALE_RESULT_ENTRY(MF_E_UNEXPECTED),

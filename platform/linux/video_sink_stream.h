@@ -1,0 +1,24 @@
+// The video stream of a sink writer. Output type: MF_MT_FRAME_SIZE and
+// MF_MT_FRAME_RATE are required; MF_MT_AVG_BITRATE (the encoder's average
+// bit rate), MF_MT_PIXEL_ASPECT_RATIO and MF_MT_INTERLACE_MODE (progressive
+// or unknown; interlaced modes are refused) are optional. Input type:
+// MFVideoFormat_RGB32 (or ARGB32, whose alpha is dropped) of the output's
+// frame size: blue, green, red, pad per pixel; rows bottom first unless
+// MF_MT_DEFAULT_STRIDE is positive, as on Windows.
+//
+// Times: the encoder counts in frame periods where the codec or the
+// container needs a constant rate (MPEG-4 part 2 and older codecs, AVI), in
+// 1/90000 s otherwise, so uneven sample durations survive in MP4 and
+// Matroska. A sample time that would not advance the stream is moved to the
+// next tick.
+#pragma once
+
+#include <memory>
+
+#include "platform/linux/sink_stream.h"
+
+namespace MorvalePlatform {
+
+std::unique_ptr<SinkStream> makeVideoSinkStream(AVFormatContext& container, const CodecChoice& choice);
+
+}  // namespace MorvalePlatform

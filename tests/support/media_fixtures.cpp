@@ -34,7 +34,7 @@ const std::map<std::string, std::string>& recipes() {
         // testsrc2 rounds sizes to even numbers; testsrc keeps them.
         {"rgb_33x17.avi", "-f lavfi -i testsrc=size=33x17:rate=25 -frames:v 6 -c:v rawvideo -pix_fmt bgr24"},
         {"audio_first.mp4", "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=1 " + kPattern +
-                                "160x120:rate=10 -map 0:a -map 1:v -frames:v 10 -c:a aac -c:v libx264 -pix_fmt yuv420p"},
+                                "160x120:rate=10:duration=1 -map 0:a -map 1:v -frames:v 10 -c:a aac -c:v libx264 -pix_fmt yuv420p"},
     };
     return r;
 }

@@ -6,6 +6,7 @@
 #include "bridge/lib_data_holder.h"
 #include "host/stand_in/host_stand_in.h"
 #include "video/read/global_readers.h"
+#include "video/read/mf_video_reader.h"
 #include "video/read/video_info_cache.h"
 
 extern "C" {
@@ -46,8 +47,8 @@ TEST(Lifecycle, InitialisationRegistersEveryTableOnce) {
 TEST(Lifecycle, UninitialisationEmptiesTheVideoCacheAndNothingElse) {
     using TravexUtils::VideoInfoCache;
     ASSERT_EQ(KorvelLibrary_initialize(korvel::hostLibraryData()), 0);
-    VideoInfoCache::getMFReader("first.mp4");
-    VideoInfoCache::getDSReader("second.avi");
+    VideoInfoCache::getReader<TravexUtils::MFVideoReader>("first.mp4");
+    VideoInfoCache::getReader<TravexUtils::MFVideoReader>("second.avi");
     auto& reader = TravexUtils::globalMFReader();
     reader = std::make_unique<TravexUtils::MFVideoReader>("third.mp4");
     ASSERT_EQ(VideoInfoCache::size(), 2u);

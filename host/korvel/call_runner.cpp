@@ -3,7 +3,6 @@
 #include <stdexcept>
 
 #include "host/korvel/host_arguments.h"
-#include "host/korvel/json_writer.h"
 #include "host/korvel/result_output.h"
 #include "host/korvel/link_calls.h"
 #include "host/korvel/signatures.h"

@@ -13,7 +13,8 @@
 #include "tests/support/reference_media.h"
 
 using morvale_test::commandOutput;
-using morvale_test::fixture;
+using morvale_test::Fixture;
+using morvale_test::fixturePath;
 
 namespace {
 
@@ -60,7 +61,7 @@ TEST(KorvelCli, VersionAndErrorTable) {
 }
 
 TEST(KorvelCli, PropertiesAndFrameCount) {
-    const std::string clip = fixture("h264_320x240.mp4");
+    const std::string clip = fixturePath(Fixture::H264Small);
     const KorvelRun properties = korvel("MFReadVideoProperties " + q(clip));
     ASSERT_EQ(properties.status, 0) << properties.err;
     EXPECT_EQ(properties.out,
@@ -71,8 +72,16 @@ TEST(KorvelCli, PropertiesAndFrameCount) {
     EXPECT_EQ(count.out, "50\n");
 }
 
+// Reals print as the shortest text that reads back as the same number, as
+// the properties written over a link do.
+TEST(KorvelCli, RealResultsPrintTheShortestRoundTrip) {
+    const KorvelRun durations = korvel("MFReadVideoFrameDurations " + q(fixturePath(Fixture::H264FiveFrames)));
+    ASSERT_EQ(durations.status, 0) << durations.err;
+    EXPECT_EQ(durations.out, "[0.04,0.04,0.04,0.04,0.04]\n");
+}
+
 TEST(KorvelCli, FramesWrittenAsPngMatchFfmpeg) {
-    const std::string clip = fixture("rgb_lossless.avi");
+    const std::string clip = fixturePath(Fixture::RgbAvi);
     const std::string out = morvale_test::scratchDirectory("korvel_frames_" + std::to_string(::getpid()));
     const KorvelRun run = korvel("MFReadVideoData " + q(clip) + " 3,1,3 --out " + q(out + "/frames"));
     ASSERT_EQ(run.status, 0) << run.err;
@@ -94,7 +103,7 @@ TEST(KorvelCli, FramesWrittenAsPngMatchFfmpeg) {
 }
 
 TEST(KorvelCli, SessionReadsFrameByFrame) {
-    const std::string clip = fixture("h264_5frames.mp4");
+    const std::string clip = fixturePath(Fixture::H264FiveFrames);
     const KorvelRun run = korvel("", "MFInitVideoReader " + q(clip) +
                                    "\nMFReadNextVideoFrame --checksum\nMFReadNextVideoFrame --checksum\n"
                                    "MFFinalizeVideoReader\nMFFinalizeVideoReader\nMFReadNextVideoFrame\n");
@@ -117,20 +126,20 @@ TEST(KorvelCli, FailuresPrintTheNamedErrorAndExitOne) {
     EXPECT_EQ(missing.out, "");
     EXPECT_EQ(missing.err, "{\"error\":\"MFObjectCreateError\",\"code\":-61,\"message\":\"Error creating a media type.\"}\n");
 
-    const KorvelRun text = korvel("MFReadVideoProperties " + q(fixture("text.mp4")));
+    const KorvelRun text = korvel("MFReadVideoProperties " + q(fixturePath(Fixture::Text)));
     EXPECT_EQ(text.status, 1);
     EXPECT_NE(text.err.find("\"code\":-6"), std::string::npos) << text.err;
 
     const KorvelRun usage = korvel("NoSuchFunction x");
     EXPECT_EQ(usage.status, 2);
-    const KorvelRun badNumbers = korvel("MFReadVideoData " + q(fixture("h264_5frames.mp4")) + " 1,x");
+    const KorvelRun badNumbers = korvel("MFReadVideoData " + q(fixturePath(Fixture::H264FiveFrames)) + " 1,x");
     EXPECT_EQ(badNumbers.status, 2);
 }
 
 // An empty frame list reads the whole clip; korvel hands the library an
 // empty tensor for it.
 TEST(KorvelCli, EmptyFrameListReadsEveryFrame) {
-    const KorvelRun run = korvel("MFReadVideoData " + q(fixture("h264_5frames.mp4")) + " '' --checksum");
+    const KorvelRun run = korvel("MFReadVideoData " + q(fixturePath(Fixture::H264FiveFrames)) + " '' --checksum");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("\"rank\":3"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("\"slices\":5,\"height\":120,\"width\":160"), std::string::npos) << run.out;

@@ -14,6 +14,15 @@
 //
 // Process-wide and thread-safe. Each gtest case runs in its own process, but
 // call reset() in a fixture anyway when a test arms several things.
+//
+// Nothing costs anything until a test uses the control: while nothing is
+// armed, an instrumented call is one relaxed atomic load. Calls are counted
+// from the first reset(), failCall() or setQuirks() of the process on.
+//
+// One definition: the control is the C functions below, exported from the
+// shared library for tests that load it with dlopen (a copy linked into a
+// test binary has its own state, so such tests must reach the library's
+// through these); the C++ names are inline wrappers over them.
 #pragma once
 
 #include <cstdint>
@@ -21,45 +30,10 @@
 
 #include "platform/windows_base.h"
 
-namespace MorvalePlatform::TestControl {
-
-// Makes the occurrence-th use of the named call from now on (1 = the next
-// one) return result instead of doing its work; it fails once. Arming the
-// same name again replaces the earlier arming. result must be a failure.
-void failCall(const std::string& name, HRESULT result, int occurrence = 1);
-
-// Uses of the named call since the last reset (failed uses included).
-long callCount(const std::string& name);
-
-// Clears armed failures, call counts, the frame counters and the quirks,
-// and starts the retained-packet peak again from the current count. Live
-// objects and the start/stop counters are not touched.
-void reset();
-
-// COM objects of the Linux implementation alive now (media types,
-// attributes, samples, buffers, source readers).
-long liveObjects();
-
-// Video frames delivered by FFmpeg decoders, and frames converted to RGB,
-// since the last reset.
-long decodedFrames();
-long rgbConversions();
-
-// Compressed video packets that source readers, and samples still waiting
-// for their frame, hold on to now (so that a frame can be decoded when its
-// buffer is asked for), and the largest such count since the last reset.
-long retainedPackets();
-long peakRetainedPackets();
-
-// Balance of MFStartup/MFShutdown (process) and CoInitializeEx/CoUninitialize
-// (calling thread).
-long mfStartupCount();
-long comInitCount();
-
 // Decoder behaviour to reproduce. Quirks apply to source readers created
 // after they are set. Frame indices count the video frames a stream
 // delivers, from 0, starting again after every SetCurrentPosition.
-struct Quirks {
+struct MorvalePlatformTestQuirks {
     // Decoded pictures whose height is not a multiple of 16 come in buffers
     // padded with black rows to the next multiple (1080 -> 1088), as Windows'
     // hardware-friendly decoders do. The RGB32 current type then reports the
@@ -86,30 +60,65 @@ struct Quirks {
     int64_t reportedDuration = -1;
 };
 
-void setQuirks(const Quirks& quirks);
+#define MORVALE_TEST_CONTROL_API __attribute__((visibility("default")))
+
+extern "C" {
+
+// Makes the occurrence-th use of the named call (UTF-8) from now on (1 = the
+// next one) return result instead of doing its work; it fails once. Arming
+// the same name again replaces the earlier arming. result must be a failure.
+MORVALE_TEST_CONTROL_API void MorvalePlatformTest_failCall(const char* name, HRESULT result, int occurrence);
+
+// Uses of the named call since the last reset (failed uses included).
+MORVALE_TEST_CONTROL_API long MorvalePlatformTest_callCount(const char* name);
+
+// Clears armed failures, call counts, the frame counters and the quirks,
+// and starts the retained-packet peak again from the current count. Live
+// objects and the start/stop counters are not touched. Calls are counted
+// from now on.
+MORVALE_TEST_CONTROL_API void MorvalePlatformTest_reset();
+
+// COM objects of the Linux implementation alive now (media types,
+// attributes, samples, buffers, source readers).
+MORVALE_TEST_CONTROL_API long MorvalePlatformTest_liveObjects();
+
+// Video frames delivered by FFmpeg decoders, and frames converted to RGB,
+// since the last reset.
+MORVALE_TEST_CONTROL_API long MorvalePlatformTest_decodedFrames();
+MORVALE_TEST_CONTROL_API long MorvalePlatformTest_rgbConversions();
+
+// Compressed video packets that source readers, and samples still waiting
+// for their frame, hold on to now (so that a frame can be decoded when its
+// buffer is asked for), and the largest such count since the last reset.
+MORVALE_TEST_CONTROL_API long MorvalePlatformTest_retainedPackets();
+MORVALE_TEST_CONTROL_API long MorvalePlatformTest_peakRetainedPackets();
+
+// Balance of MFStartup/MFShutdown (process) and CoInitializeEx/CoUninitialize
+// (calling thread).
+MORVALE_TEST_CONTROL_API long MorvalePlatformTest_mfStartupCount();
+MORVALE_TEST_CONTROL_API long MorvalePlatformTest_comInitCount();
+
+// Every quirk at once (a copy is taken).
+MORVALE_TEST_CONTROL_API void MorvalePlatformTest_setQuirks(const MorvalePlatformTestQuirks* quirks);
+
+}  // extern "C"
+
+namespace MorvalePlatform::TestControl {
+
+using Quirks = MorvalePlatformTestQuirks;
+
+inline void failCall(const std::string& name, HRESULT result, int occurrence = 1) {
+    MorvalePlatformTest_failCall(name.c_str(), result, occurrence);
+}
+inline long callCount(const std::string& name) { return MorvalePlatformTest_callCount(name.c_str()); }
+inline void reset() { MorvalePlatformTest_reset(); }
+inline long liveObjects() { return MorvalePlatformTest_liveObjects(); }
+inline long decodedFrames() { return MorvalePlatformTest_decodedFrames(); }
+inline long rgbConversions() { return MorvalePlatformTest_rgbConversions(); }
+inline long retainedPackets() { return MorvalePlatformTest_retainedPackets(); }
+inline long peakRetainedPackets() { return MorvalePlatformTest_peakRetainedPackets(); }
+inline long mfStartupCount() { return MorvalePlatformTest_mfStartupCount(); }
+inline long comInitCount() { return MorvalePlatformTest_comInitCount(); }
+inline void setQuirks(const Quirks& quirks) { MorvalePlatformTest_setQuirks(&quirks); }
 
 }  // namespace MorvalePlatform::TestControl
-
-// The same control with C names, exported from the shared library, for tests
-// that load it with dlopen (a copy linked into a test binary has its own
-// state, so such tests must reach the library's through these). Names are
-// UTF-8; results as above.
-extern "C" {
-__attribute__((visibility("default"))) void MorvalePlatformTest_failCall(const char* name, HRESULT result,
-                                                                         int occurrence);
-__attribute__((visibility("default"))) long MorvalePlatformTest_callCount(const char* name);
-__attribute__((visibility("default"))) void MorvalePlatformTest_reset();
-__attribute__((visibility("default"))) long MorvalePlatformTest_liveObjects();
-__attribute__((visibility("default"))) long MorvalePlatformTest_decodedFrames();
-__attribute__((visibility("default"))) long MorvalePlatformTest_rgbConversions();
-__attribute__((visibility("default"))) long MorvalePlatformTest_retainedPackets();
-__attribute__((visibility("default"))) long MorvalePlatformTest_peakRetainedPackets();
-__attribute__((visibility("default"))) long MorvalePlatformTest_mfStartupCount();
-__attribute__((visibility("default"))) long MorvalePlatformTest_comInitCount();
-// Quirks field by field; -1 disables the frame-indexed ones.
-__attribute__((visibility("default"))) void MorvalePlatformTest_setQuirks(int padHeightToMacroblock,
-                                                                          int64_t sizeChangeFrame,
-                                                                          uint32_t sizeChangeWidth,
-                                                                          uint32_t sizeChangeHeight,
-                                                                          int64_t untimedFrame);
-}

@@ -1,7 +1,6 @@
-// Media fixtures for the platform tests, generated with the ffmpeg
-// command-line tool into MORVALE_FIXTURE_DIR on first use. Generation is
-// serialised across test processes with a file lock and publishes each file
-// by renaming, so a process never sees a half-written fixture.
+// What the ffmpeg command-line tools say about the media fixtures, for the
+// platform tests to check the implementation against. The fixtures
+// themselves come from the shared registry (tests/support/media_fixtures.h).
 #pragma once
 
 #include <cstdint>
@@ -9,37 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/media_fixtures.h"
+
 namespace PlatformTest {
 
-// Every fixture by name; see media_fixtures.cpp for the recipes.
-enum class Fixture {
-    H264Small,      // 320x240 H.264 in MP4, 25 fps, 50 frames, B-frames
-    H264FullHd,     // 1920x1080 H.264 in MP4, 25 fps, 10 frames
-    H264FiveFrames, // 160x120 H.264 in MP4, 5 frames
-    Mpeg4Avi,       // 320x240 MPEG-4 part 2 in AVI, 25 fps, 25 frames
-    Vp9Webm,        // 160x120 VP9 in WebM, 25 fps, 25 frames
-    MjpegAvi,       // 320x240 MJPEG in AVI, 25 fps, 25 frames
-    RgbAvi,         // 64x48 raw BGR24 in AVI (lossless), 25 fps, 10 frames
-    RgbOddAvi,      // 33x17 raw BGR24 in AVI (lossless), 25 fps, 7 frames
-    AudioFirstMp4,  // AAC audio as stream 0, then 160x120 H.264 video, 2 s
-    H264FastStart,  // as H264Small, with the index before the data
-    H264Default,    // 320x240 moving H.264 in MP4, libx264's defaults (B-frames, one key frame), 60 frames
-    H264OpenGop,    // 320x240 moving H.264 in MP4, open groups of 20 pictures, 3 B-frames, 100 frames
-    H264Long,       // 160x120 H.264 in MP4, key frame every 25 frames, B-frames, 1500 frames (60 s)
-    H264Avi,        // 160x120 H.264 with B-frames in AVI (packets without presentation times), 30 frames
-    H264Cut,        // H264OpenGop copied from 1.3 s: leading packets the container discards, 67 frames
-    H264OneKeyFrame,  // 64x48 H.264 in MP4, B-frames, a single key frame, 1300 frames
-};
-
-// A short name for test names ("H264Small").
-std::string fixtureName(Fixture fixture);
-
-// The fixture's path, generating it if needed. Fails the test (and throws)
-// when ffmpeg fails.
-std::string fixturePath(Fixture fixture);
-
-// A file in the fixture directory holding exactly these bytes.
-std::string writeFixtureFile(const std::string& name, const std::string& bytes);
+using morvale_test::Fixture;
+using morvale_test::fixtureName;
+using morvale_test::fixturePath;
+using morvale_test::writeFixtureFile;
 
 // Output of a shell command (standard output only); throws if it fails.
 std::string runCommand(const std::string& command);

@@ -3,8 +3,8 @@
 #include <map>
 #include <utility>
 
-#include "host/korvel/json_writer.h"
 #include "host/korvel/link_calls.h"
+#include "host/sr64i4/json_text.h"
 
 namespace korvel {
 namespace {
@@ -36,13 +36,13 @@ const ErrorTable& registeredErrors(const LoadedLibrary& library) {
 std::string describeFailure(const LoadedLibrary& library, int code) {
     const ErrorTable& table = registeredErrors(library);
     const auto it = table.find(code);
-    const std::string name = it != table.end() ? jsonString(it->second.first) : "null";
-    const std::string message = it != table.end() ? jsonString(it->second.second) : "null";
+    const std::string name = it != table.end() ? sr::jsonString(it->second.first) : "null";
+    const std::string message = it != table.end() ? sr::jsonString(it->second.second) : "null";
     return "{\"error\":" + name + ",\"code\":" + std::to_string(code) + ",\"message\":" + message + "}";
 }
 
 std::string describeUsageError(const std::string& message) {
-    return "{\"error\":\"KorvelUsage\",\"code\":null,\"message\":" + jsonString(message) + "}";
+    return "{\"error\":\"KorvelUsage\",\"code\":null,\"message\":" + sr::jsonString(message) + "}";
 }
 
 }  // namespace korvel

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "host/korvel/json_writer.h"
 #include "host/korvel/png_files.h"
+#include "host/sr64i4/json_text.h"
 #include "host/stand_in/host_stand_in.h"
 
 namespace korvel {
@@ -66,7 +66,7 @@ std::string renderImage(MImage image, const CallOptions& options) {
                             static_cast<int>(columns), static_cast<int>(rows));
             }
         }
-        json += ",\"out\":" + jsonString(options.out);
+        json += ",\"out\":" + sr::jsonString(options.out);
     }
     return json + "}";
 }

@@ -5,31 +5,17 @@
 #include <memory>
 #include <stdexcept>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/imgutils.h>
-#include <libswscale/swscale.h>
-}
+#include "platform/linux/ffmpeg_handles.h"
 
 namespace korvel {
 namespace {
 
-struct CodecContextFree {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameFree {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketFree {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct FormatClose {
-    void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
-};
-struct SwsFree {
-    void operator()(SwsContext* s) const { sws_freeContext(s); }
-};
+using MorvalePlatform::CodecContextPtr;
+using MorvalePlatform::FramePtr;
+using MorvalePlatform::PacketPtr;
+using MorvalePlatform::PlainInputPtr;
+using MorvalePlatform::SwsContextPtr;
+
 struct FileClose {
     void operator()(FILE* f) const { std::fclose(f); }
 };
@@ -43,7 +29,7 @@ struct FileClose {
 void writeRgbPng(const std::string& path, const uint8_t* rgb, int width, int height) {
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_PNG);
     if (codec == nullptr) fail("no PNG encoder", path);
-    std::unique_ptr<AVCodecContext, CodecContextFree> context(avcodec_alloc_context3(codec));
+    CodecContextPtr context(avcodec_alloc_context3(codec));
     context->width = width;
     context->height = height;
     context->pix_fmt = AV_PIX_FMT_RGB24;
@@ -51,14 +37,14 @@ void writeRgbPng(const std::string& path, const uint8_t* rgb, int width, int hei
     context->compression_level = 1;  // favour speed: korvel writes many frames
     if (avcodec_open2(context.get(), codec, nullptr) < 0) fail("cannot open the PNG encoder", path);
 
-    std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
+    FramePtr frame(av_frame_alloc());
     frame->width = width;
     frame->height = height;
     frame->format = AV_PIX_FMT_RGB24;
     frame->data[0] = const_cast<uint8_t*>(rgb);
     frame->linesize[0] = width * 3;
 
-    std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
+    PacketPtr packet(av_packet_alloc());
     if (avcodec_send_frame(context.get(), frame.get()) < 0 || avcodec_send_frame(context.get(), nullptr) < 0) {
         fail("cannot encode PNG", path);
     }
@@ -75,19 +61,19 @@ void writeRgbPng(const std::string& path, const uint8_t* rgb, int width, int hei
 RgbPicture readRgbPicture(const std::string& path) {
     AVFormatContext* raw = nullptr;
     if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0) fail("cannot open picture", path);
-    std::unique_ptr<AVFormatContext, FormatClose> format(raw);
+    PlainInputPtr format(raw);
     if (avformat_find_stream_info(format.get(), nullptr) < 0) fail("cannot read picture", path);
     const int stream = av_find_best_stream(format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (stream < 0) fail("no picture in", path);
     const AVCodecParameters* parameters = format->streams[stream]->codecpar;
     const AVCodec* codec = avcodec_find_decoder(parameters->codec_id);
     if (codec == nullptr) fail("no decoder for", path);
-    std::unique_ptr<AVCodecContext, CodecContextFree> context(avcodec_alloc_context3(codec));
+    CodecContextPtr context(avcodec_alloc_context3(codec));
     avcodec_parameters_to_context(context.get(), parameters);
     if (avcodec_open2(context.get(), codec, nullptr) < 0) fail("cannot open decoder for", path);
 
-    std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
-    std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
+    PacketPtr packet(av_packet_alloc());
+    FramePtr frame(av_frame_alloc());
     bool decoded = false;
     while (!decoded && av_read_frame(format.get(), packet.get()) >= 0) {
         if (packet->stream_index == stream) avcodec_send_packet(context.get(), packet.get());
@@ -104,10 +90,9 @@ RgbPicture readRgbPicture(const std::string& path) {
     picture.width = frame->width;
     picture.height = frame->height;
     picture.pixels.resize(static_cast<std::size_t>(picture.width) * picture.height * 3);
-    std::unique_ptr<SwsContext, SwsFree> scaler(sws_getContext(frame->width, frame->height,
-                                                               static_cast<AVPixelFormat>(frame->format), frame->width,
-                                                               frame->height, AV_PIX_FMT_RGB24, SWS_POINT, nullptr,
-                                                               nullptr, nullptr));
+    SwsContextPtr scaler(sws_getContext(frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
+                                        frame->width, frame->height, AV_PIX_FMT_RGB24, SWS_POINT, nullptr, nullptr,
+                                        nullptr));
     if (!scaler) fail("cannot convert picture", path);
     uint8_t* planes[4] = {picture.pixels.data(), nullptr, nullptr, nullptr};
     int strides[4] = {picture.width * 3, 0, 0, 0};

@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "host/korvel/image_output.h"
-#include "host/korvel/json_writer.h"
+#include "host/sr64i4/json_text.h"
 #include "host/stand_in/host_stand_in.h"
 
 namespace korvel {
@@ -42,7 +42,7 @@ std::string renderTensor(MTensor tensor) {
     std::size_t offset = 0;
     if (tensorType(tensor) == MType_Real) {
         return jsonArray(static_cast<const double*>(tensorData(tensor)), dims, 0, offset,
-                         [](double v) { return jsonNumber(v); });
+                         [](double v) { return sr::jsonReal(v); });
     }
     return jsonArray(static_cast<const long long*>(tensorData(tensor)), dims, 0, offset,
                      [](long long v) { return std::to_string(v); });
@@ -64,8 +64,8 @@ std::string renderResult(ResultKind kind, ResultStorage& result, const CallOptio
     switch (kind) {
         case ResultKind::Boolean: return result.boolean != 0 ? "true" : "false";
         case ResultKind::Integer: return std::to_string(result.integer);
-        case ResultKind::Real: return jsonNumber(result.real);
-        case ResultKind::String: return jsonString(result.string != nullptr ? result.string : "");
+        case ResultKind::Real: return sr::jsonReal(result.real);
+        case ResultKind::String: return sr::jsonString(result.string != nullptr ? result.string : "");
         case ResultKind::RealTensor:
         case ResultKind::IntegerTensor: {
             std::unique_ptr<st_MTensor, TensorRelease> owned(result.tensor);

@@ -10,10 +10,17 @@
 
 #include "host/sr64i4/api_call.h"
 #include "host/sr64i4/reading.h"
-#include "host/sr64i4/utf.h"
 #include "link/sr64i4.h"
+#include "platform/utf.h"
 
 namespace sr {
+
+using MorvalePlatform::decodeUtf16;
+using MorvalePlatform::decodeUtf8;
+using MorvalePlatform::encodeUtf16;
+using MorvalePlatform::encodeUtf8;
+using MorvalePlatform::isScalarText;
+
 namespace {
 
 int putText(const char* name, SRLINK handle, const std::optional<std::u32string>& codePoints) {

@@ -6,7 +6,7 @@
 
 #include "host/sr64i4/sr_host.h"
 #include "host/sr64i4/state.h"
-#include "host/sr64i4/utf.h"
+#include "platform/utf.h"
 
 using sr::State;
 
@@ -23,7 +23,7 @@ R withLink(SRLINK handle, R fallback, Fn fn) {
 
 // Text on a link is always valid UTF-8; the host side is held to that too.
 bool validText(const SrValue& v) {
-    if (v.kind == SrValue::Kind::String && !sr::decodeUtf8(v.text)) return false;
+    if (v.kind == SrValue::Kind::String && !MorvalePlatform::decodeUtf8(v.text)) return false;
     for (const SrValue& arg : v.args)
         if (!validText(arg)) return false;
     return true;

@@ -93,9 +93,7 @@ bool codecMadeMissing(const char* name) {
     return current.missing.count(name) != 0;
 }
 
-namespace TestControl {
-
-void setCodecMissing(const std::string& name, bool missing) {
+void setCodecMissing(const char* name, bool missing) {
     AvailabilityState& current = state();
     std::lock_guard lock(current.mutex);
     if (missing) {
@@ -105,10 +103,14 @@ void setCodecMissing(const std::string& name, bool missing) {
     }
 }
 
-}  // namespace TestControl
+void clearMissingCodecs() {
+    AvailabilityState& current = state();
+    std::lock_guard lock(current.mutex);
+    current.missing.clear();
+}
 
 }  // namespace MorvalePlatform
 
 extern "C" void MorvalePlatformTest_setCodecMissing(const char* name, int missing) {
-    if (name) MorvalePlatform::TestControl::setCodecMissing(name, missing != 0);
+    if (name) MorvalePlatform::setCodecMissing(name, missing != 0);
 }

@@ -2,7 +2,7 @@
 // FFmpeg build and able to open on a small test configuration (a library
 // such as libx265 may be linked in and still fail to start). The answer is
 // found once per codec and kept for the process. Tests can make a named
-// codec missing (TestControl::setCodecMissing), which takes precedence.
+// codec missing (MorvalePlatformTest_setCodecMissing), which takes precedence.
 #pragma once
 
 #include "platform/linux/ffmpeg_handles.h"
@@ -16,5 +16,10 @@ const AVCodec* usableDecoder(const char* name);
 
 // Whether a test made the named codec missing.
 bool codecMadeMissing(const char* name);
+
+// Sets the named codec missing or back (test control).
+void setCodecMissing(const char* name, bool missing);
+// Brings back every codec a test made missing (test control's reset).
+void clearMissingCodecs();
 
 }  // namespace MorvalePlatform

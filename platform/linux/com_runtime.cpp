@@ -36,8 +36,4 @@ extern "C" LPVOID CoTaskMemAlloc(SIZE_T cb) { return std::malloc(cb == 0 ? 1 : c
 
 extern "C" void CoTaskMemFree(LPVOID pv) { std::free(pv); }
 
-namespace MorvalePlatform::TestControl {
-
-long comInitCount() { return comInitialisations; }
-
-}  // namespace MorvalePlatform::TestControl
+extern "C" long MorvalePlatformTest_comInitCount() { return comInitialisations; }

@@ -1,5 +1,6 @@
 // Owning handles for FFmpeg objects: each unique_ptr's deleter calls the
-// matching av*_free function, so every path out of a scope frees them.
+// matching av*_free function, so every path out of a scope frees them. Only
+// FFmpeg's headers are needed, so korvel (host/) uses these handles too.
 #pragma once
 
 #include <memory>
@@ -19,6 +20,11 @@ namespace MorvalePlatform {
 // of their I/O guard on the context; closing one frees that too.
 struct FormatContextDeleter {
     void operator()(AVFormatContext* context) const;
+};
+// Input contexts opened directly with avformat_open_input, without that
+// guard (korvel reading back a picture it wrote).
+struct PlainInputDeleter {
+    void operator()(AVFormatContext* context) const { avformat_close_input(&context); }
 };
 struct CodecContextDeleter {
     void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
@@ -43,6 +49,7 @@ struct SwrContextDeleter {
 };
 
 using FormatContextPtr = std::unique_ptr<AVFormatContext, FormatContextDeleter>;
+using PlainInputPtr = std::unique_ptr<AVFormatContext, PlainInputDeleter>;
 using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextDeleter>;
 using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;

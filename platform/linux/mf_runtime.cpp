@@ -32,10 +32,6 @@ namespace MorvalePlatform {
 
 bool mediaFoundationStarted() { return startups.load() > 0; }
 
-namespace TestControl {
-
-long mfStartupCount() { return startups.load(); }
-
-}  // namespace TestControl
-
 }  // namespace MorvalePlatform
+
+extern "C" long MorvalePlatformTest_mfStartupCount() { return startups.load(); }

@@ -14,6 +14,15 @@
 //
 // Process-wide and thread-safe. Each gtest case runs in its own process, but
 // call reset() in a fixture anyway when a test arms several things.
+//
+// Nothing costs anything until a test uses the control: while nothing is
+// armed, an instrumented call is one relaxed atomic load. Calls are counted
+// from the first reset(), failCall() or setQuirks() of the process on.
+//
+// One definition: the control is the C functions below, exported from the
+// shared library for tests that load it with dlopen (a copy linked into a
+// test binary has its own state, so such tests must reach the library's
+// through these); the C++ names are inline wrappers over them.
 #pragma once
 
 #include <cstdint>
@@ -21,50 +30,10 @@
 
 #include "platform/windows_base.h"
 
-namespace MorvalePlatform::TestControl {
-
-// Makes the occurrence-th use of the named call from now on (1 = the next
-// one) return result instead of doing its work; it fails once. Arming the
-// same name again replaces the earlier arming. result must be a failure.
-void failCall(const std::string& name, HRESULT result, int occurrence = 1);
-
-// Uses of the named call since the last reset (failed uses included).
-long callCount(const std::string& name);
-
-// Clears armed failures, call counts, the frame counters and the quirks,
-// and starts the retained-packet peak again from the current count. Live
-// objects, the start/stop counters and the decoder threads are not touched.
-void reset();
-
-// COM objects of the Linux implementation alive now (media types,
-// attributes, samples, buffers, source readers, filter graphs, filters,
-// pin enumerators, media samples; pins count as part of their filter).
-long liveObjects();
-
-// Video frames delivered by FFmpeg decoders, and frames converted to RGB,
-// since the last reset.
-long decodedFrames();
-long rgbConversions();
-
-// Compressed video packets that source readers, and samples still waiting
-// for their frame, hold on to now (so that a frame can be decoded when its
-// buffer is asked for), and the largest such count since the last reset.
-long retainedPackets();
-long peakRetainedPackets();
-
-// DirectShow streaming threads running now (a graph's run that has not
-// ended or not been joined).
-long liveStreamingThreads();
-
-// Balance of MFStartup/MFShutdown (process) and CoInitializeEx/CoUninitialize
-// (calling thread).
-long mfStartupCount();
-long comInitCount();
-
 // Decoder behaviour to reproduce. Quirks apply to source readers created
 // after they are set. Frame indices count the video frames a stream
 // delivers, from 0, starting again after every SetCurrentPosition.
-struct Quirks {
+struct MorvalePlatformTestQuirks {
     // Decoded pictures whose height is not a multiple of 16 come in buffers
     // padded with black rows to the next multiple (1080 -> 1088), as Windows'
     // hardware-friendly decoders do. The RGB32 current type then reports the
@@ -91,49 +60,90 @@ struct Quirks {
     int64_t reportedDuration = -1;
 };
 
-void setQuirks(const Quirks& quirks);
+#define MORVALE_TEST_CONTROL_API __attribute__((visibility("default")))
 
-// Threads each decoder opened from now on decodes with; 0, the
-// default, is one per core. Fuzzing sets 1: a decoder's frame threads cost
-// more to start and stop than a tiny file costs to decode. Process-wide;
-// reset() leaves it as it is.
-void setDecoderThreads(int threads);
-int decoderThreads();
-
-}  // namespace MorvalePlatform::TestControl
-
-// The same control with C names, exported from the shared library, for tests
-// that load it with dlopen (a copy linked into a test binary has its own
-// state, so such tests must reach the library's through these). Names are
-// UTF-8; results as above.
 extern "C" {
-__attribute__((visibility("default"))) void MorvalePlatformTest_failCall(const char* name, HRESULT result,
-                                                                         int occurrence);
-__attribute__((visibility("default"))) long MorvalePlatformTest_callCount(const char* name);
-__attribute__((visibility("default"))) void MorvalePlatformTest_reset();
-__attribute__((visibility("default"))) long MorvalePlatformTest_liveObjects();
-__attribute__((visibility("default"))) long MorvalePlatformTest_decodedFrames();
-__attribute__((visibility("default"))) long MorvalePlatformTest_rgbConversions();
-__attribute__((visibility("default"))) long MorvalePlatformTest_retainedPackets();
-__attribute__((visibility("default"))) long MorvalePlatformTest_peakRetainedPackets();
-__attribute__((visibility("default"))) long MorvalePlatformTest_liveStreamingThreads();
-__attribute__((visibility("default"))) long MorvalePlatformTest_mfStartupCount();
-__attribute__((visibility("default"))) long MorvalePlatformTest_comInitCount();
-// Quirks field by field; -1 disables the frame-indexed ones.
-__attribute__((visibility("default"))) void MorvalePlatformTest_setQuirks(int padHeightToMacroblock,
-                                                                          int64_t sizeChangeFrame,
-                                                                          uint32_t sizeChangeWidth,
-                                                                          uint32_t sizeChangeHeight,
-                                                                          int64_t untimedFrame);
-__attribute__((visibility("default"))) void MorvalePlatformTest_setDecoderThreads(int threads);
-}
+
+// Makes the occurrence-th use of the named call (UTF-8) from now on (1 = the
+// next one) return result instead of doing its work; it fails once. Arming
+// the same name again replaces the earlier arming. result must be a failure.
+MORVALE_TEST_CONTROL_API void MorvalePlatformTest_failCall(const char* name, HRESULT result, int occurrence);
+
+// Uses of the named call since the last reset (failed uses included).
+MORVALE_TEST_CONTROL_API long MorvalePlatformTest_callCount(const char* name);
+
+// Clears armed failures, call counts, the frame counters and the quirks,
+// and starts the retained-packet peak again from the current count. Live
+// objects and the start/stop counters are not touched. Calls are counted
+// from now on.
+MORVALE_TEST_CONTROL_API void MorvalePlatformTest_reset();
+
+// COM objects of the Linux implementation alive now (media types,
+// attributes, samples, buffers, source readers, sink writers, filter graphs,
+// filters, pin enumerators, media samples; pins count as part of their
+// filter).
+MORVALE_TEST_CONTROL_API long MorvalePlatformTest_liveObjects();
+
+// Video frames delivered by FFmpeg decoders, and frames converted to RGB,
+// since the last reset.
+MORVALE_TEST_CONTROL_API long MorvalePlatformTest_decodedFrames();
+MORVALE_TEST_CONTROL_API long MorvalePlatformTest_rgbConversions();
+
+// Compressed video packets that source readers, and samples still waiting
+// for their frame, hold on to now (so that a frame can be decoded when its
+// buffer is asked for), and the largest such count since the last reset.
+MORVALE_TEST_CONTROL_API long MorvalePlatformTest_retainedPackets();
+MORVALE_TEST_CONTROL_API long MorvalePlatformTest_peakRetainedPackets();
+
+// Balance of MFStartup/MFShutdown (process) and CoInitializeEx/CoUninitialize
+// (calling thread).
+MORVALE_TEST_CONTROL_API long MorvalePlatformTest_mfStartupCount();
+MORVALE_TEST_CONTROL_API long MorvalePlatformTest_comInitCount();
+
+// DirectShow streaming threads running now (a graph's run that has not
+// ended or not been joined).
+MORVALE_TEST_CONTROL_API long MorvalePlatformTest_liveStreamingThreads();
+
+// Threads each decoder opened from now on decodes with; 0, the default, is
+// one per core. Fuzzing sets 1: a decoder's frame threads cost more to start
+// and stop than a tiny file costs to decode. Process-wide; reset() leaves it
+// as it is.
+MORVALE_TEST_CONTROL_API void MorvalePlatformTest_setDecoderThreads(int threads);
+MORVALE_TEST_CONTROL_API int MorvalePlatformTest_decoderThreads();
 
 // Codecs, by FFmpeg's encoder or decoder name ("libx265", "hevc"): a codec
-// made missing is neither found by the sink writer nor reported by
-// MFTEnumEx, as on a machine without it. reset() leaves this as it is;
-// setCodecMissing(name, false) brings the codec back.
+// made missing (missing != 0) is neither found by the sink writer nor
+// reported by MFTEnumEx, as on a machine without it; reset() brings every
+// codec back.
+MORVALE_TEST_CONTROL_API void MorvalePlatformTest_setCodecMissing(const char* name, int missing);
+
+// Every quirk at once (a copy is taken).
+MORVALE_TEST_CONTROL_API void MorvalePlatformTest_setQuirks(const MorvalePlatformTestQuirks* quirks);
+
+}  // extern "C"
+
 namespace MorvalePlatform::TestControl {
-void setCodecMissing(const std::string& name, bool missing);
+
+using Quirks = MorvalePlatformTestQuirks;
+
+inline void failCall(const std::string& name, HRESULT result, int occurrence = 1) {
+    MorvalePlatformTest_failCall(name.c_str(), result, occurrence);
+}
+inline long callCount(const std::string& name) { return MorvalePlatformTest_callCount(name.c_str()); }
+inline void reset() { MorvalePlatformTest_reset(); }
+inline long liveObjects() { return MorvalePlatformTest_liveObjects(); }
+inline long decodedFrames() { return MorvalePlatformTest_decodedFrames(); }
+inline long rgbConversions() { return MorvalePlatformTest_rgbConversions(); }
+inline long retainedPackets() { return MorvalePlatformTest_retainedPackets(); }
+inline long peakRetainedPackets() { return MorvalePlatformTest_peakRetainedPackets(); }
+inline long mfStartupCount() { return MorvalePlatformTest_mfStartupCount(); }
+inline long comInitCount() { return MorvalePlatformTest_comInitCount(); }
+inline void setQuirks(const Quirks& quirks) { MorvalePlatformTest_setQuirks(&quirks); }
+inline long liveStreamingThreads() { return MorvalePlatformTest_liveStreamingThreads(); }
+inline void setDecoderThreads(int threads) { MorvalePlatformTest_setDecoderThreads(threads); }
+inline int decoderThreads() { return MorvalePlatformTest_decoderThreads(); }
+inline void setCodecMissing(const std::string& name, bool missing) {
+    MorvalePlatformTest_setCodecMissing(name.c_str(), missing ? 1 : 0);
+}
+
 }  // namespace MorvalePlatform::TestControl
-extern "C" __attribute__((visibility("default"))) void MorvalePlatformTest_setCodecMissing(const char* name,
-                                                                                          int missing);

@@ -1,6 +1,9 @@
 // State behind test control: armed failures, call counts, object and frame
-// counters and the quirks; see test_control.h and test_hooks.h.
+// counters and the quirks, and the exported control functions over them;
+// see test_control.h and test_hooks.h.
 #include "platform/linux/test_hooks.h"
+
+#include "platform/linux/codec_availability.h"
 
 #include <atomic>
 #include <map>
@@ -28,6 +31,21 @@ CallState& callState() {
     return state;
 }
 
+// Set for good by the first use of the control in the process. Until then
+// the hooks read this flag and nothing else, so a product process pays one
+// relaxed load per instrumented call; the state it guards is under the
+// mutex, so the load needs no ordering.
+std::atomic<bool> controlInUse{false};
+
+// Runs fn(state) under the lock, and counts calls from then on.
+template <class Fn>
+auto withControl(Fn fn) {
+    CallState& state = callState();
+    std::lock_guard lock(state.mutex);
+    controlInUse.store(true, std::memory_order_relaxed);
+    return fn(state);
+}
+
 std::atomic<long> liveObjectCount{0};
 std::atomic<long> decodedFrameCount{0};
 std::atomic<long> convertedFrameCount{0};
@@ -42,7 +60,7 @@ thread_local int internalDepth = 0;
 namespace Hooks {
 
 HRESULT callResult(std::string_view name) {
-    if (internalDepth > 0) return S_OK;
+    if (!controlInUse.load(std::memory_order_relaxed) || internalDepth > 0) return S_OK;
     CallState& state = callState();
     std::lock_guard lock(state.mutex);
     auto use = state.uses.find(name);
@@ -73,6 +91,7 @@ void packetsRetained(long delta) noexcept {
 }
 
 TestControl::Quirks currentQuirks() {
+    if (!controlInUse.load(std::memory_order_relaxed)) return TestControl::Quirks{};
     CallState& state = callState();
     std::lock_guard lock(state.mutex);
     return state.quirks;
@@ -82,50 +101,54 @@ int decoderThreads() noexcept { return decoderThreadCount.load(std::memory_order
 
 }  // namespace Hooks
 
-namespace TestControl {
-
-void failCall(const std::string& name, HRESULT result, int occurrence) {
-    CallState& state = callState();
-    std::lock_guard lock(state.mutex);
-    const auto use = state.uses.find(name);
-    const long used = use == state.uses.end() ? 0 : use->second;
-    state.armed[name] = ArmedFailure{result, used + (occurrence < 1 ? 1 : occurrence)};
-}
-
-long callCount(const std::string& name) {
-    CallState& state = callState();
-    std::lock_guard lock(state.mutex);
-    const auto use = state.uses.find(name);
-    return use == state.uses.end() ? 0 : use->second;
-}
-
-void reset() {
-    CallState& state = callState();
-    std::lock_guard lock(state.mutex);
-    state.uses.clear();
-    state.armed.clear();
-    state.quirks = Quirks{};
-    decodedFrameCount = 0;
-    convertedFrameCount = 0;
-    retainedPacketPeak = retainedPacketCount.load();
-}
-
-long liveObjects() { return liveObjectCount.load(); }
-long decodedFrames() { return decodedFrameCount.load(); }
-long rgbConversions() { return convertedFrameCount.load(); }
-long retainedPackets() { return retainedPacketCount.load(); }
-long liveStreamingThreads() { return streamingThreadCount.load(); }
-long peakRetainedPackets() { return retainedPacketPeak.load(); }
-
-void setQuirks(const Quirks& quirks) {
-    CallState& state = callState();
-    std::lock_guard lock(state.mutex);
-    state.quirks = quirks;
-}
-
-void setDecoderThreads(int threads) { decoderThreadCount = threads < 0 ? 0 : threads; }
-int decoderThreads() { return decoderThreadCount.load(); }
-
-}  // namespace TestControl
-
 }  // namespace MorvalePlatform
+
+using MorvalePlatform::CallState;
+
+extern "C" {
+
+void MorvalePlatformTest_failCall(const char* name, HRESULT result, int occurrence) {
+    MorvalePlatform::withControl([&](CallState& state) {
+        const auto use = state.uses.find(name);
+        const long used = use == state.uses.end() ? 0 : use->second;
+        state.armed[name] = MorvalePlatform::ArmedFailure{result, used + (occurrence < 1 ? 1 : occurrence)};
+    });
+}
+
+long MorvalePlatformTest_callCount(const char* name) {
+    return MorvalePlatform::withControl([&](CallState& state) {
+        const auto use = state.uses.find(std::string_view(name));
+        return use == state.uses.end() ? 0L : use->second;
+    });
+}
+
+void MorvalePlatformTest_reset() {
+    MorvalePlatform::withControl([](CallState& state) {
+        state.uses.clear();
+        state.armed.clear();
+        state.quirks = MorvalePlatformTestQuirks{};
+        MorvalePlatform::decodedFrameCount = 0;
+        MorvalePlatform::convertedFrameCount = 0;
+        MorvalePlatform::retainedPacketPeak = MorvalePlatform::retainedPacketCount.load();
+    });
+    MorvalePlatform::clearMissingCodecs();
+}
+
+long MorvalePlatformTest_liveObjects() { return MorvalePlatform::liveObjectCount.load(); }
+long MorvalePlatformTest_decodedFrames() { return MorvalePlatform::decodedFrameCount.load(); }
+long MorvalePlatformTest_rgbConversions() { return MorvalePlatform::convertedFrameCount.load(); }
+long MorvalePlatformTest_retainedPackets() { return MorvalePlatform::retainedPacketCount.load(); }
+long MorvalePlatformTest_peakRetainedPackets() { return MorvalePlatform::retainedPacketPeak.load(); }
+long MorvalePlatformTest_liveStreamingThreads() { return MorvalePlatform::streamingThreadCount.load(); }
+
+void MorvalePlatformTest_setDecoderThreads(int threads) {
+    MorvalePlatform::decoderThreadCount = threads < 0 ? 0 : threads;
+}
+int MorvalePlatformTest_decoderThreads() { return MorvalePlatform::decoderThreadCount.load(); }
+
+void MorvalePlatformTest_setQuirks(const MorvalePlatformTestQuirks* quirks) {
+    const MorvalePlatformTestQuirks copy = quirks ? *quirks : MorvalePlatformTestQuirks{};
+    MorvalePlatform::withControl([&](CallState& state) { state.quirks = copy; });
+}
+
+}  // extern "C"

@@ -2,7 +2,8 @@
 // instrumented platform call asks callResult() first and returns a failure
 // injected for it; decoders and converters report their work here; readers
 // take a snapshot of the quirks when they are created. Process-wide,
-// thread-safe.
+// thread-safe. Until a test first uses the control, callResult() and
+// currentQuirks() are one relaxed atomic load each: no lock, no lookup.
 #pragma once
 
 #include <string_view>

@@ -163,7 +163,7 @@ TEST_F(LoadedLibrary, HealthNamesWhatTheHostOrTheLinkStillHolds) {
 }
 
 TEST_F(LoadedLibrary, AGoodFileGoesThroughEveryReadingCall) {
-    const std::string path = morvale_test::fixture("h264_5frames.mp4");  // 5 frames of 160x120
+    const std::string path = morvale_test::fixturePath(morvale_test::Fixture::H264FiveFrames);  // 5 frames of 160x120
     const SessionReport report = readVideoFile(path, RegisteredCodes::fetch());
     EXPECT_TRUE(report.problems.empty()) << joined(report.problems);
     const std::vector<std::string> expected = {
@@ -176,7 +176,7 @@ TEST_F(LoadedLibrary, AGoodFileGoesThroughEveryReadingCall) {
 }
 
 TEST_F(LoadedLibrary, LimitsSkipTheExpensiveReadsOnly) {
-    const std::string path = morvale_test::fixture("h264_5frames.mp4");
+    const std::string path = morvale_test::fixturePath(morvale_test::Fixture::H264FiveFrames);
     struct Case {
         const char* what;
         ReadLimits limits;
@@ -211,7 +211,7 @@ TEST_F(LoadedLibrary, LimitsSkipTheExpensiveReadsOnly) {
 }
 
 TEST_F(LoadedLibrary, ReadingPastTheLastFrameClosesTheReader) {
-    const std::string path = morvale_test::fixture("h264_5frames.mp4");
+    const std::string path = morvale_test::fixturePath(morvale_test::Fixture::H264FiveFrames);
     const RegisteredCodes codes = RegisteredCodes::fetch();
     const SessionReport report = readVideoFile(path, codes, {1 << 20, 0, 0, 7});
     EXPECT_TRUE(report.problems.empty()) << joined(report.problems);
@@ -226,8 +226,9 @@ TEST_F(LoadedLibrary, ReadingPastTheLastFrameClosesTheReader) {
 
 TEST_F(LoadedLibrary, ABrokenFileFailsWithARegisteredCodeAndLeavesNothing) {
     const RegisteredCodes codes = RegisteredCodes::fetch();
-    for (const char* name : {"text.mp4", "empty.mp4", "truncated.mp4"}) {
-        const SessionReport report = readVideoFile(morvale_test::fixture(name), codes);
+    for (const auto fixture : {morvale_test::Fixture::Text, morvale_test::Fixture::Empty, morvale_test::Fixture::Truncated}) {
+        const std::string name = morvale_test::fixtureName(fixture);
+        const SessionReport report = readVideoFile(morvale_test::fixturePath(fixture), codes);
         EXPECT_TRUE(report.problems.empty()) << name << "\n" << joined(report.problems);
         ASSERT_FALSE(report.calls.empty());
         EXPECT_NE(report.calls.front().code, 0) << name;
@@ -236,7 +237,7 @@ TEST_F(LoadedLibrary, ABrokenFileFailsWithARegisteredCodeAndLeavesNothing) {
 
 TEST_F(LoadedLibrary, ACodeMissingFromTheTableIsAProblem) {
     const RegisteredCodes onlySuccess = RegisteredCodes::fromTable(SrValue::ofAssociation({}));
-    const SessionReport report = readVideoFile(morvale_test::fixture("text.mp4"), onlySuccess);
+    const SessionReport report = readVideoFile(morvale_test::fixturePath(morvale_test::Fixture::Text), onlySuccess);
     ASSERT_FALSE(report.problems.empty());
     EXPECT_NE(report.problems[0].find("MFReadVideoProperties returned the unregistered code"), std::string::npos)
         << joined(report.problems);

@@ -12,7 +12,8 @@
 #include "tests/support/reference_media.h"
 
 using morvale_test::commandOutput;
-using morvale_test::fixture;
+using morvale_test::Fixture;
+using morvale_test::fixturePath;
 
 namespace {
 
@@ -62,7 +63,7 @@ TEST(KorvelCli, VersionAndErrorTable) {
 }
 
 TEST(KorvelCli, PropertiesAndFrameCount) {
-    const std::string clip = fixture("h264_320x240.mp4");
+    const std::string clip = fixturePath(Fixture::H264Small);
     const KorvelRun properties = korvel("MFReadVideoProperties " + q(clip));
     ASSERT_EQ(properties.status, 0) << properties.err;
     EXPECT_EQ(properties.out,
@@ -73,8 +74,16 @@ TEST(KorvelCli, PropertiesAndFrameCount) {
     EXPECT_EQ(count.out, "50\n");
 }
 
+// Reals print as the shortest text that reads back as the same number, as
+// the properties written over a link do.
+TEST(KorvelCli, RealResultsPrintTheShortestRoundTrip) {
+    const KorvelRun durations = korvel("MFReadVideoFrameDurations " + q(fixturePath(Fixture::H264FiveFrames)));
+    ASSERT_EQ(durations.status, 0) << durations.err;
+    EXPECT_EQ(durations.out, "[0.04,0.04,0.04,0.04,0.04]\n");
+}
+
 TEST(KorvelCli, FramesWrittenAsPngMatchFfmpeg) {
-    const std::string clip = fixture("rgb_lossless.avi");
+    const std::string clip = fixturePath(Fixture::RgbAvi);
     const std::string out = morvale_test::scratchDirectory("korvel_frames_" + std::to_string(::getpid()));
     const KorvelRun run = korvel("MFReadVideoData " + q(clip) + " 3,1,3 --out " + q(out + "/frames"));
     ASSERT_EQ(run.status, 0) << run.err;
@@ -93,7 +102,7 @@ TEST(KorvelCli, FramesWrittenAsPngMatchFfmpeg) {
 }
 
 TEST(KorvelCli, SessionReadsFrameByFrame) {
-    const std::string clip = fixture("h264_5frames.mp4");
+    const std::string clip = fixturePath(Fixture::H264FiveFrames);
     const KorvelRun run = korvel("", "MFInitVideoReader " + q(clip) +
                                    "\nMFReadNextVideoFrame --checksum\nMFReadNextVideoFrame --checksum\n"
                                    "MFFinalizeVideoReader\nMFFinalizeVideoReader\nMFReadNextVideoFrame\n");
@@ -127,10 +136,10 @@ TEST(KorvelCli, FailuresPrintTheNamedErrorAndExitOneOrTwo) {
     };
     const Case cases[] = {
         {"MFReadVideoFrameCount /no/such/clip.mp4", 1, notAVideo},
-        {"MFReadVideoProperties " + q(fixture("text.mp4")), 1, notAVideo},
+        {"MFReadVideoProperties " + q(fixturePath(Fixture::Text)), 1, notAVideo},
         {"MFReadVideoProperties " + q(dir + "/x.mp4"), 1, notAVideo},
         {"NoSuchFunction x", 2, ""},
-        {"MFReadVideoData " + q(fixture("h264_5frames.mp4")) + " 1,x", 2, ""},
+        {"MFReadVideoData " + q(fixturePath(Fixture::H264FiveFrames)) + " 1,x", 2, ""},
         {"MFReadVideoFrameCount", 2, ""},
         {"MFReadVideoFrameCount a --out", 2, ""},
     };
@@ -151,7 +160,7 @@ TEST(KorvelCli, FailuresPrintTheNamedErrorAndExitOneOrTwo) {
 // lifecycle entry points, which korvel calls itself.
 TEST(KorvelCli, CallsExactlyTheLibrarysExports) {
     for (const std::string name : {"DSReadVideoFrameCount", "ReadAudioProperties", "KorvelLibrary_initialize"}) {
-        const KorvelRun run = korvel(name + " " + q(fixture("h264_5frames.mp4")));
+        const KorvelRun run = korvel(name + " " + q(fixturePath(Fixture::H264FiveFrames)));
         EXPECT_EQ(run.status, 2) << name;
         EXPECT_EQ(run.err, "korvel: unknown function " + name + "\n");
     }
@@ -167,7 +176,7 @@ TEST(KorvelCli, CallsExactlyTheLibrarysExports) {
 // An empty frame list reads the whole clip; korvel hands the library an
 // empty tensor for it.
 TEST(KorvelCli, EmptyFrameListReadsEveryFrame) {
-    const KorvelRun run = korvel("MFReadVideoData " + q(fixture("h264_5frames.mp4")) + " '' --checksum");
+    const KorvelRun run = korvel("MFReadVideoData " + q(fixturePath(Fixture::H264FiveFrames)) + " '' --checksum");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("\"rank\":3"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("\"slices\":5,\"height\":120,\"width\":160"), std::string::npos) << run.out;

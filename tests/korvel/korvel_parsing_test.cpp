@@ -171,7 +171,7 @@ TEST_F(KorvelHostValues, ScalarResultsRenderAsJson) {
         {ResultKind::Boolean, {.boolean = 1}, "true"},
         {ResultKind::Boolean, {.boolean = 0}, "false"},
         {ResultKind::Integer, {.integer = -9007199254740993LL}, "-9007199254740993"},
-        {ResultKind::Real, {.real = 0.1}, "0.10000000000000001"},
+        {ResultKind::Real, {.real = 0.1}, "0.1"},
         {ResultKind::Real, {.real = nan}, "null"},
         {ResultKind::Real, {.real = -INFINITY}, "null"},
         {ResultKind::String, {}, "\"\""},
@@ -194,7 +194,7 @@ TEST_F(KorvelHostValues, ArrayResultsRenderInRowMajorOrderAndAreFreed) {
     result.tensor = newHostTensor(MType_Real, {2, 3});
     const double values[] = {1, 2.5, -3, 4, 5, 0.25};
     std::memcpy(const_cast<void*>(tensorData(result.tensor)), values, sizeof values);
-    EXPECT_EQ(renderResult(ResultKind::RealTensor, result, {}), "[[1,2.5,-3],[4,5,0.25]]");
+    EXPECT_EQ(renderResult(ResultKind::RealTensor, result, {}), "[[1.0,2.5,-3.0],[4.0,5.0,0.25]]");
     EXPECT_EQ(result.tensor, nullptr);
 
     result.tensor = newHostTensor(MType_Integer, {0});

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "media_fixtures.h"
+#include "media_probes.h"
 #include "platform/buffer_lock.h"
 #include "platform/linux/codec_availability.h"
 #include "platform/linux/test_control.h"

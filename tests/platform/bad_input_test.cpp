@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "media_fixtures.h"
+#include "media_probes.h"
 #include "platform/linux/test_control.h"
 #include "reader_session.h"
 

@@ -3,7 +3,7 @@
 // asking for a buffer decodes and converts, once.
 #include <gtest/gtest.h>
 
-#include "media_fixtures.h"
+#include "media_probes.h"
 #include "platform/linux/test_control.h"
 #include "reader_session.h"
 

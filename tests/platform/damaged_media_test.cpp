@@ -12,7 +12,7 @@
 #include <optional>
 #include <stdexcept>
 
-#include "media_fixtures.h"
+#include "media_probes.h"
 #include "platform/linux/test_control.h"
 #include "reader_session.h"
 #include "tests/support/real_world_media.h"

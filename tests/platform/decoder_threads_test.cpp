@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "media_fixtures.h"
+#include "media_probes.h"
 #include "platform/linux/media_file.h"
 #include "platform/linux/stream_decoder.h"
 #include "platform/linux/test_control.h"

@@ -123,8 +123,8 @@ struct TypeCase {
 
 std::string xvidAvi() { return morvale_test::sizedClip({"mpeg4", "avi", 176, 144, "yuv420p", "-vtag XVID", 10}); }
 std::string h264Avi() { return morvale_test::sizedClip({"libx264", "avi", 160, 90, "yuv420p", "", 10}); }
-std::string mjpegAvi() { return morvale_test::fixture("mjpeg_320x240.avi"); }
-std::string h264Mp4() { return morvale_test::fixture("h264_320x240.mp4"); }
+std::string mjpegAvi() { return morvale_test::fixturePath(morvale_test::Fixture::MjpegAvi); }
+std::string h264Mp4() { return morvale_test::fixturePath(morvale_test::Fixture::H264Small); }
 std::string h264Mkv() { return morvale_test::sizedClip({"libx264", "mkv", 96, 64, "yuv420p", "", 10}); }
 
 class DsGraphTypes : public DsGraph, public ::testing::WithParamInterface<TypeCase> {};
@@ -155,7 +155,7 @@ INSTANTIATE_TEST_SUITE_P(
     Containers, DsGraphTypes,
     ::testing::Values(TypeCase{"XvidAvi", xvidAvi, true, "XVID", 176, 144, 25, 0.4},
                       TypeCase{"H264Avi", h264Avi, true, "H264", 160, 90, 25, 0.4},
-                      TypeCase{"MjpegAvi", mjpegAvi, true, "MJPG", 320, 240, 25, 0.6},
+                      TypeCase{"MjpegAvi", mjpegAvi, true, "MJPG", 320, 240, 25, 1.0},
                       TypeCase{"H264Mp4", h264Mp4, false, "AVC1", 320, 240, 25, 2.0},
                       TypeCase{"H264Mkv", h264Mkv, false, "H264", 96, 64, 25, 0.4}),
     [](const auto& test) { return std::string(test.param.name); });
@@ -164,14 +164,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(DsGraph, SampleCallbackCountsFramesWithoutConvertingThem) {
     RecordingCallback callback;
-    GraphSession session = GraphSession::build(morvale_test::fixture("h264_5frames.mp4"), false);
+    GraphSession session = GraphSession::build(morvale_test::fixturePath(morvale_test::Fixture::H264FiveFrames), false);
     ASSERT_TRUE(session.built()) << session.failedStep;
     ASSERT_EQ(session.grabber->SetCallback(&callback, 0), S_OK);
     EXPECT_EQ(runToEnd(session), EC_COMPLETE);
     ASSERT_EQ(callback.starts.size(), 5u);
     for (size_t i = 0; i < 5; ++i) {
         EXPECT_EQ(callback.timeResults[i], S_OK);
-        EXPECT_EQ(callback.starts[i], static_cast<REFERENCE_TIME>(i) * 1000000) << i;  // 10 fps
+        EXPECT_EQ(callback.starts[i], static_cast<REFERENCE_TIME>(i) * 400000) << i;  // 25 fps
         EXPECT_EQ(callback.lengths[i], 160 * 3 * 120);
     }
     EXPECT_EQ(TestControl::rgbConversions(), 0);
@@ -183,7 +183,7 @@ TEST_F(DsGraph, SampleWithoutTimeReportsItsTimeUnset) {
     quirks.untimedFrame = 2;
     TestControl::setQuirks(quirks);
     RecordingCallback callback;
-    GraphSession session = GraphSession::build(morvale_test::fixture("h264_5frames.mp4"), false);
+    GraphSession session = GraphSession::build(morvale_test::fixturePath(morvale_test::Fixture::H264FiveFrames), false);
     ASSERT_TRUE(session.built()) << session.failedStep;
     ASSERT_EQ(session.grabber->SetCallback(&callback, 0), S_OK);
     runToEnd(session);
@@ -203,7 +203,7 @@ struct PixelCase {
 };
 
 std::string rgbWidth5() { return morvale_test::sizedClip({"rawvideo", "avi", 5, 4, "bgr24", "", 3}); }
-std::string rgb33x17() { return morvale_test::fixture("rgb_33x17.avi"); }
+std::string rgb33x17() { return morvale_test::fixturePath(morvale_test::Fixture::RgbOddAvi); }
 std::string ffv1Odd() { return morvale_test::sizedClip({"ffv1", "mkv", 7, 5, "bgr0", "", 3}); }
 
 class DsGraphPixels : public DsGraph, public ::testing::WithParamInterface<PixelCase> {};
@@ -248,7 +248,7 @@ TEST_F(DsGraph, StopRewindAndRunStartsAgainFromTheFirstFrame) {
     RecordingCallback first;
     RecordingCallback second;
     RecordingCallback third;
-    GraphSession session = GraphSession::build(morvale_test::fixture("h264_5frames.mp4"), false);
+    GraphSession session = GraphSession::build(morvale_test::fixturePath(morvale_test::Fixture::H264FiveFrames), false);
     ASSERT_TRUE(session.built()) << session.failedStep;
     ASSERT_EQ(session.grabber->SetCallback(&first, 1), S_OK);
     runToEnd(session);
@@ -326,7 +326,7 @@ private:
 };
 
 TEST_F(DsGraph, SteppingHandshakeDeliversFrameByFrameAndEndsCleanly) {
-    const std::string path = morvale_test::fixture("h264_5frames.mp4");
+    const std::string path = morvale_test::fixturePath(morvale_test::Fixture::H264FiveFrames);
     const auto expected = referenceBitmaps(path, 160, 120);
     {
         SteppingCallback callback;
@@ -351,7 +351,7 @@ TEST_F(DsGraph, SteppingHandshakeDeliversFrameByFrameAndEndsCleanly) {
 TEST_F(DsGraph, ReleasingARunningGraphJoinsItsThread) {
     RecordingCallback callback;
     {
-        GraphSession session = GraphSession::build(morvale_test::fixture("h264_320x240.mp4"), false);
+        GraphSession session = GraphSession::build(morvale_test::fixturePath(morvale_test::Fixture::H264Small), false);
         ASSERT_TRUE(session.built()) << session.failedStep;
         ASSERT_EQ(session.grabber->SetCallback(&callback, 1), S_OK);
         ASSERT_EQ(session.control->Run(), S_OK);
@@ -361,7 +361,7 @@ TEST_F(DsGraph, ReleasingARunningGraphJoinsItsThread) {
 }
 
 TEST_F(DsGraph, WaitingOnAStoppedGraphReturnsAtOnce) {
-    GraphSession session = GraphSession::build(morvale_test::fixture("h264_5frames.mp4"), false);
+    GraphSession session = GraphSession::build(morvale_test::fixturePath(morvale_test::Fixture::H264FiveFrames), false);
     ASSERT_TRUE(session.built()) << session.failedStep;
     LONG code = -1;
     EXPECT_EQ(session.event->WaitForCompletion(static_cast<LONG>(INFINITE), &code), VFW_E_WRONG_STATE);
@@ -387,8 +387,8 @@ std::string audioThenVideo() {
                          "-map 0:a -map 1:v -c:a aac -c:v libx264 -pix_fmt yuv420p");
 }
 std::string missingFile() { return morvale_test::scratchDirectory("ds_missing") + "/none.avi"; }
-std::string textFile() { return morvale_test::fixture("text.mp4"); }
-std::string emptyFile() { return morvale_test::fixture("empty.mp4"); }
+std::string textFile() { return morvale_test::fixturePath(morvale_test::Fixture::Text); }
+std::string emptyFile() { return morvale_test::fixturePath(morvale_test::Fixture::Empty); }
 
 struct FailureCase {
     const char* name;
@@ -450,7 +450,7 @@ TEST_F(DsGraph, ArmedFailuresReachTheCaller) {
     for (const auto& c : cases) {
         TestControl::reset();
         TestControl::failCall(c.call, E_OUTOFMEMORY);
-        GraphSession session = GraphSession::build(morvale_test::fixture("h264_5frames.mp4"), false);
+        GraphSession session = GraphSession::build(morvale_test::fixturePath(morvale_test::Fixture::H264FiveFrames), false);
         EXPECT_EQ(session.failure, E_OUTOFMEMORY) << c.call;
         EXPECT_EQ(session.failedStep, c.step) << c.call;
         EXPECT_EQ(TestControl::callCount(c.call), 1) << c.call;

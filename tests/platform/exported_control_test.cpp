@@ -38,6 +38,19 @@ TEST(ExportedControl, InjectsFailuresIntoTheLoadedLibrary) {
     reset();
 }
 
+// The C++ control is a wrapper over these: every one must be reachable.
+TEST(ExportedControl, ExportsEveryControlFunction) {
+    Library library;
+    ASSERT_NE(library.handle, nullptr) << dlerror();
+    for (const char* name :
+         {"MorvalePlatformTest_failCall", "MorvalePlatformTest_callCount", "MorvalePlatformTest_reset",
+          "MorvalePlatformTest_liveObjects", "MorvalePlatformTest_decodedFrames", "MorvalePlatformTest_rgbConversions",
+          "MorvalePlatformTest_retainedPackets", "MorvalePlatformTest_peakRetainedPackets",
+          "MorvalePlatformTest_mfStartupCount", "MorvalePlatformTest_comInitCount", "MorvalePlatformTest_setQuirks"}) {
+        EXPECT_NE(dlsym(library.handle, name), nullptr) << name;
+    }
+}
+
 TEST(ExportedControl, CountsTheLoadedLibrarysRetainedPackets) {
     Library library;
     ASSERT_NE(library.handle, nullptr) << dlerror();

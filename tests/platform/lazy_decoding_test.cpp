@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <random>
 
-#include "media_fixtures.h"
+#include "media_probes.h"
 #include "platform/linux/lazy_video_decoder.h"
 #include "platform/linux/test_control.h"
 #include "reader_session.h"

@@ -2,7 +2,7 @@
 // against ffprobe's view of the same files; stream indexing and selection.
 #include <gtest/gtest.h>
 
-#include "media_fixtures.h"
+#include "media_probes.h"
 #include "reader_session.h"
 
 namespace PlatformTest {

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "media_fixtures.h"
+#include "media_probes.h"
 #include "reader_session.h"
 
 namespace PlatformTest {

@@ -2,7 +2,7 @@
 // macroblocks, a size change in mid-stream, a sample without a time.
 #include <gtest/gtest.h>
 
-#include "media_fixtures.h"
+#include "media_probes.h"
 #include "platform/linux/test_control.h"
 #include "reader_session.h"
 

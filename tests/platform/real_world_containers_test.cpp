@@ -9,7 +9,7 @@
 #include <functional>
 #include <sstream>
 
-#include "media_fixtures.h"
+#include "media_probes.h"
 #include "platform/linux/test_control.h"
 #include "platform/prop_variant_guard.h"
 #include "reader_session.h"

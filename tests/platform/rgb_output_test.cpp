@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "media_fixtures.h"
+#include "media_probes.h"
 #include "platform/prop_variant_guard.h"
 #include "reader_session.h"
 

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <numeric>
 
-#include "media_fixtures.h"
+#include "media_probes.h"
 #include "platform/linux/codec_availability.h"
 #include "platform/linux/test_control.h"
 #include "reader_session.h"

@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "media_fixtures.h"
+#include "media_probes.h"
 #include "platform/linux/test_control.h"
 #include "platform/utf.h"
 #include "reader_session.h"
@@ -134,6 +134,19 @@ INSTANTIATE_TEST_SUITE_P(Steps, InjectedFailures, ::testing::ValuesIn(kSteps), [
 TEST_F(TestControlTest, WithoutAnyArmedFailureEveryStepSucceeds) {
     EXPECT_EQ(firstFailingStep(fixturePath(Fixture::H264Small), static_cast<HRESULT>(0x8004DEAD)), "");
     EXPECT_EQ(TestControl::liveObjects(), 0);
+}
+
+// Like every case, this one runs in a process of its own: nothing has used
+// the control before it. Until something does, the platform neither counts
+// nor fails calls (the unarmed hooks only read a flag).
+TEST(TestControlUnused, CountsNothingUntilFirstUsed) {
+    ComPtr<IMFMediaType> first, second, third;
+    ASSERT_EQ(MFCreateMediaType(&first), S_OK);
+    EXPECT_EQ(TestControl::callCount("MFCreateMediaType"), 0) << "not counted before the control was used";
+    ASSERT_EQ(MFCreateMediaType(&second), S_OK);
+    EXPECT_EQ(TestControl::callCount("MFCreateMediaType"), 1) << "asking for a count starts counting";
+    TestControl::failCall("MFCreateMediaType", E_OUTOFMEMORY);
+    EXPECT_EQ(MFCreateMediaType(&third), E_OUTOFMEMORY);
 }
 
 TEST_F(TestControlTest, ResetDisarmsAndClearsCounts) {

@@ -17,7 +17,7 @@
 #include <iterator>
 #include <vector>
 
-#include "media_fixtures.h"
+#include "media_probes.h"
 #include "platform/linux/frame_size_limits.h"
 #include "platform/linux/io_deadline.h"
 #include "platform/linux/media_file.h"

@@ -57,3 +57,28 @@ TEST(Utf, RefusesWideValuesThatAreNotCodePoints) {
     EXPECT_FALSE(wideToUtf8(std::wstring(1, static_cast<wchar_t>(0xD800))).has_value());
     EXPECT_FALSE(wideToUtf8(std::wstring(1, static_cast<wchar_t>(0x110000))).has_value());
 }
+
+// The code-point form the link's strings go through: every encoding round
+// trips through it, and only scalar values count as text.
+TEST(Utf, CodePointsRoundTripThroughBothEncodings) {
+    const std::u32string texts[] = {U"", U"clip", U"caf\u00E9", U"\u6620\uFFFF", U"\U0001F3AC\U0010FFFF", U"\u007F\u0080"};
+    for (const auto& text : texts) {
+        ASSERT_TRUE(MorvalePlatform::isScalarText(text));
+        EXPECT_EQ(MorvalePlatform::decodeUtf8(MorvalePlatform::encodeUtf8(text)), text);
+        EXPECT_EQ(MorvalePlatform::decodeUtf16(MorvalePlatform::encodeUtf16(text)), text);
+    }
+    EXPECT_EQ(MorvalePlatform::encodeUtf16(U"\U0001F3AC"), (std::u16string{0xD83C, 0xDFAC}));
+    EXPECT_EQ(MorvalePlatform::encodeUtf8(U"\U0010FFFF"), "\xF4\x8F\xBF\xBF");
+}
+
+TEST(Utf, OnlyScalarValuesAreText) {
+    struct Case {
+        char32_t value;
+        bool scalar;
+    };
+    const Case cases[] = {{0, true}, {0xD7FF, true}, {0xD800, false}, {0xDFFF, false},
+                          {0xE000, true}, {0x10FFFF, true}, {0x110000, false}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(MorvalePlatform::isScalarText(std::u32string(1, c.value)), c.scalar) << std::hex << static_cast<uint32_t>(c.value);
+    }
+}

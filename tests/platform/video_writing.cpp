@@ -8,7 +8,7 @@
 #include <cmath>
 #include <limits>
 
-#include "media_fixtures.h"
+#include "media_probes.h"
 #include "platform/buffer_lock.h"
 #include "platform/utf.h"
 

@@ -1,6 +1,9 @@
 // Small deterministic media files made with the ffmpeg command-line tool at
-// test time, into the build tree. Each is made once; concurrent test
-// processes wait for each other through a lock file.
+// test time, into the build tree: the one registry every test suite uses.
+// Each file is made once. Test processes run in parallel, so making a file
+// holds an exclusive lock on the fixture directory, and the file is written
+// under a temporary name and renamed into place: no process ever sees half
+// a file.
 #pragma once
 
 #include <functional>
@@ -8,24 +11,49 @@
 
 namespace morvale_test {
 
-// The path of a named fixture, generating it on first use. Throws
-// std::runtime_error naming the fixture when ffmpeg fails. Names:
-//   h264_320x240.mp4   50 frames at 25 fps, test pattern
-//   h264_1080p.mp4     12 frames of 1920x1080 at 30 fps
-//   h264_5frames.mp4   5 frames of 160x120 at 10 fps
-//   mpeg4_320x240.avi  MPEG-4 part 2, 25 frames
-//   vp9_320x240.webm   VP9, 20 frames
-//   mjpeg_320x240.avi  Motion JPEG, 15 frames
-//   rgb_lossless.avi   uncompressed 24-bit RGB, 64x48, 8 frames
-//   rgb_33x17.avi      uncompressed 24-bit RGB at an odd size, 6 frames
-//   audio_first.mp4    an AAC stream first, then 10 frames of H.264 video
-//   empty.mp4, truncated.mp4, text.mp4   broken inputs
-std::string fixture(const std::string& name);
+enum class Fixture {
+    H264Small,        // 320x240 H.264 in MP4, 25 fps, 50 frames, key frame every 12, B-frames
+    H264FullHd,       // 1920x1080 H.264 in MP4, 25 fps, 10 frames
+    H264FiveFrames,   // 160x120 H.264 in MP4, 25 fps, 5 frames, B-frames
+    Mpeg4Avi,         // 320x240 MPEG-4 part 2 in AVI, 25 fps, 25 frames
+    Vp9Webm,          // 160x120 VP9 in WebM, 25 fps, 25 frames
+    MjpegAvi,         // 320x240 Motion JPEG in AVI, 25 fps, 25 frames
+    RgbAvi,           // 64x48 raw BGR24 in AVI (lossless), 25 fps, 10 frames
+    RgbOddAvi,        // 33x17 raw BGR24 in AVI (lossless), 25 fps, 7 frames
+    AudioFirstMp4,    // AAC audio as stream 0, then 160x120 H.264 video, 2 s
+    H264FastStart,    // as H264Small, with the index before the data
+    H264Default,      // 320x240 moving H.264 in MP4, libx264's defaults (B-frames, one key frame), 60 frames
+    H264OpenGop,      // 320x240 moving H.264 in MP4, open groups of 20 pictures, 3 B-frames, 100 frames
+    H264Long,         // 160x120 H.264 in MP4, key frame every 25 frames, B-frames, 1500 frames (60 s)
+    H264Avi,          // 160x120 H.264 with B-frames in AVI (packets without presentation times), 30 frames
+    H264Cut,          // H264OpenGop copied from 1.3 s: leading packets the container discards, 67 frames
+    H264OneKeyFrame,  // 64x48 H.264 in MP4, B-frames, a single key frame, 1300 frames
+    Empty,            // an empty file named .mp4
+    Truncated,        // the first third of H264Small
+    Text,             // a line of text named .mp4
+};
 
-// The path of a fixture that write makes (given the path to write to) on
-// first use, under the same lock as the named fixtures above. write throws
-// std::runtime_error when it cannot.
+// A short name for test names ("H264Small").
+std::string fixtureName(Fixture fixture);
+
+// The name the fixture's file has in the fixture directory.
+std::string fixtureFileName(Fixture fixture);
+
+// The fixture's path, making it on first use. Throws std::runtime_error
+// naming the fixture when ffmpeg fails. The file name carries a hash of the
+// recipe, so a changed recipe never reuses a file made by the old one.
+std::string fixturePath(Fixture fixture);
+
+// The path of a file in the fixture directory that write makes on first
+// use, under the same lock as the fixtures above. write is given the
+// temporary path to write (it has name's extension); the file is renamed to
+// name once write returns. write throws std::runtime_error when it cannot.
+// write may itself ask for other fixtures.
 std::string madeFixture(const std::string& name, const std::function<void(const std::string& path)>& write);
+
+// A file in the fixture directory holding exactly these bytes, written
+// again on every call.
+std::string writeFixtureFile(const std::string& name, const std::string& bytes);
 
 // A scratch directory for one test, emptied when created.
 std::string scratchDirectory(const std::string& name);

@@ -23,15 +23,6 @@ const std::string kX264 = "-c:v libx264 -pix_fmt yuv420p ";
 
 std::string quoted(const std::string& path) { return "'" + path + "'"; }
 
-// Written next to the target and renamed into place, so that no reader sees
-// half a file; the extension stays, for ffmpeg to pick the container by.
-void writeAtomically(const std::string& target, const std::function<void(const std::string&)>& write) {
-    const fs::path path(target);
-    const fs::path partial = path.parent_path() / ("partial-" + path.filename().string());
-    write(partial.string());
-    fs::rename(partial, path);
-}
-
 void runFfmpeg(const std::string& arguments, const std::string& output) {
     const std::string command = kQuiet + arguments + " " + quoted(output);
     if (std::system(command.c_str()) != 0) throw std::runtime_error("cannot make " + output + ": " + command);
@@ -72,17 +63,15 @@ void writeBytes(const std::string& path, const std::string& bytes) {
 // A copy of source with the byte ranges (start, count) zeroed.
 std::string zeroedCopy(const std::string& source, const std::string& name,
                        const std::vector<std::pair<int64_t, int64_t>>& ranges) {
-    return madeFixture(name, [&](const std::string& target) {
-        writeAtomically(target, [&](const std::string& partial) {
-            std::string bytes = fileBytes(source);
-            for (const auto& [start, count] : ranges) {
-                if (start < 0 || start + count > static_cast<int64_t>(bytes.size())) {
-                    throw std::runtime_error("damage outside " + source);
-                }
-                std::fill_n(bytes.begin() + start, count, '\0');
+    return madeFixture(name, [&](const std::string& partial) {
+        std::string bytes = fileBytes(source);
+        for (const auto& [start, count] : ranges) {
+            if (start < 0 || start + count > static_cast<int64_t>(bytes.size())) {
+                throw std::runtime_error("damage outside " + source);
             }
-            writeBytes(partial, bytes);
-        });
+            std::fill_n(bytes.begin() + start, count, '\0');
+        }
+        writeBytes(partial, bytes);
     });
 }
 
@@ -114,10 +103,8 @@ const std::vector<Clip>& containerClips() {
 }
 
 std::string clipPath(const Clip& clip) {
-    return madeFixture(clip.file, [&clip](const std::string& target) {
-        writeAtomically(target, [&clip](const std::string& partial) {
-            runFfmpeg(patternAndTone(clip.width, clip.height) + clip.encoding, partial);
-        });
+    return madeFixture(clip.file, [&clip](const std::string& partial) {
+        runFfmpeg(patternAndTone(clip.width, clip.height) + clip.encoding, partial);
     });
 }
 
@@ -128,20 +115,16 @@ const Clip& unreferencedBPicturesClip() {
 }
 
 std::string twentyFramesH264() {
-    return madeFixture("h264_20_frames_320x240.mp4", [](const std::string& target) {
-        writeAtomically(target, [](const std::string& partial) {
-            runFfmpeg("-f lavfi -i testsrc=size=320x240:rate=25 -frames:v 20 " + kX264 + "-g 12 -bf 2", partial);
-        });
+    return madeFixture("h264_20_frames_320x240.mp4", [](const std::string& partial) {
+        runFfmpeg("-f lavfi -i testsrc=size=320x240:rate=25 -frames:v 20 " + kX264 + "-g 12 -bf 2", partial);
     });
 }
 
 std::string liveWebm() {
-    return madeFixture("live_vp8_318x238.webm", [](const std::string& target) {
-        writeAtomically(target, [](const std::string& partial) {
-            runFfmpeg(patternAndTone(318, 238) +
-                          "-c:v libvpx -deadline realtime -b:v 300k -c:a libopus -f webm -live 1",
-                      partial);
-        });
+    return madeFixture("live_vp8_318x238.webm", [](const std::string& partial) {
+        runFfmpeg(patternAndTone(318, 238) +
+                      "-c:v libvpx -deadline realtime -b:v 300k -c:a libopus -f webm -live 1",
+                  partial);
     });
 }
 

@@ -1,38 +1,15 @@
 #include "tests/support/sized_clips.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <stdexcept>
 
+#include "tests/support/media_fixtures.h"
 #include "tests/support/reference_media.h"
 
 namespace morvale_test {
 namespace fs = std::filesystem;
-
-namespace {
-
-// Exclusive lock on the fixture directory while a clip is made.
-class ClipLock {
-public:
-    explicit ClipLock(const fs::path& dir) : fd_(::open((dir / ".sized.lock").c_str(), O_CREAT | O_RDWR, 0644)) {
-        if (fd_ >= 0) ::flock(fd_, LOCK_EX);
-    }
-    ~ClipLock() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    ClipLock(const ClipLock&) = delete;
-    ClipLock& operator=(const ClipLock&) = delete;
-
-private:
-    int fd_;
-};
-
-}  // namespace
 
 std::string sizedClipName(const SizedClip& clip) {
     std::string name = clip.codec + "_" + clip.pixelFormat + "_" + std::to_string(clip.width) + "x" +
@@ -53,21 +30,14 @@ void requireVideoSize(const std::string& path, uint32_t width, uint32_t height) 
 }
 
 std::string sizedClip(const SizedClip& clip) {
-    const fs::path dir = MORVALE_FIXTURE_DIR;
-    const fs::path target = dir / sizedClipName(clip);
-    if (fs::exists(target)) return target.string();
-    fs::create_directories(dir);
-    ClipLock lock(dir);
-    if (fs::exists(target)) return target.string();
-    const fs::path partial = dir / ("partial-" + sizedClipName(clip));
-    const std::string command = "ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=" + std::to_string(clip.width) +
-                                "x" + std::to_string(clip.height) + ":rate=25 -frames:v " +
-                                std::to_string(clip.frames) + " -c:v " + clip.codec + " -pix_fmt " +
-                                clip.pixelFormat + " " + clip.extra + " '" + partial.string() + "'";
-    if (std::system(command.c_str()) != 0) throw std::runtime_error("cannot make " + target.string() + ": " + command);
-    requireVideoSize(partial.string(), clip.width, clip.height);
-    fs::rename(partial, target);
-    return target.string();
+    return madeFixture(sizedClipName(clip), [&clip](const std::string& partial) {
+        const std::string command = "ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=" +
+                                    std::to_string(clip.width) + "x" + std::to_string(clip.height) +
+                                    ":rate=25 -frames:v " + std::to_string(clip.frames) + " -c:v " + clip.codec +
+                                    " -pix_fmt " + clip.pixelFormat + " " + clip.extra + " '" + partial + "'";
+        if (std::system(command.c_str()) != 0) throw std::runtime_error("cannot make " + partial + ": " + command);
+        requireVideoSize(partial, clip.width, clip.height);
+    });
 }
 
 }  // namespace morvale_test

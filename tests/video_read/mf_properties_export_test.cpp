@@ -6,7 +6,8 @@
 #include "video/read/video_info_cache.h"
 
 using namespace TravexUtils;
-using morvale_test::fixture;
+using morvale_test::Fixture;
+using morvale_test::fixturePath;
 namespace TestControl = MorvalePlatform::TestControl;
 
 namespace {
@@ -27,7 +28,7 @@ protected:
 };
 
 TEST_F(MFPropertiesExport, SixRulesInOrderWithTheirTypes) {
-    const std::string path = fixture("h264_320x240.mp4");
+    const std::string path = fixturePath(Fixture::H264Small);
     const auto reply = morvale_test::callPropertiesExport(MFReadVideoProperties, {SrValue::ofString(path)});
     ASSERT_EQ(reply.code, 0);
     ASSERT_TRUE(reply.expression.has_value());
@@ -56,7 +57,7 @@ TEST_F(MFPropertiesExport, SixRulesInOrderWithTheirTypes) {
 }
 
 TEST_F(MFPropertiesExport, SecondCallIsAnsweredFromTheCache) {
-    const std::string path = fixture("h264_5frames.mp4");
+    const std::string path = fixturePath(Fixture::H264FiveFrames);
     ASSERT_EQ(morvale_test::callPropertiesExport(MFReadVideoProperties, {SrValue::ofString(path)}).code, 0);
     const long queries = TestControl::callCount("IMFSourceReader::GetPresentationAttribute");
     ASSERT_EQ(morvale_test::callPropertiesExport(MFReadVideoProperties, {SrValue::ofString(path)}).code, 0);
@@ -64,7 +65,7 @@ TEST_F(MFPropertiesExport, SecondCallIsAnsweredFromTheCache) {
 }
 
 TEST_F(MFPropertiesExport, FailuresWriteNothingAndDropTheEntry) {
-    const std::string path = fixture("h264_5frames.mp4");
+    const std::string path = fixturePath(Fixture::H264FiveFrames);
     ASSERT_EQ(morvale_test::callPropertiesExport(MFReadVideoProperties, {SrValue::ofString(path)}).code, 0);
     ASSERT_TRUE(VideoInfoCache::contains(path));
 
@@ -85,7 +86,7 @@ TEST_F(MFPropertiesExport, FailuresWriteNothingAndDropTheEntry) {
 }
 
 TEST_F(MFPropertiesExport, ZeroDurationIsANumericalErrorAndDropsTheEntry) {
-    const std::string path = fixture("h264_5frames.mp4");
+    const std::string path = fixturePath(Fixture::H264FiveFrames);
     TestControl::Quirks quirks;
     quirks.reportedDuration = 0;
     TestControl::setQuirks(quirks);
@@ -97,7 +98,7 @@ TEST_F(MFPropertiesExport, ZeroDurationIsANumericalErrorAndDropsTheEntry) {
 }
 
 TEST_F(MFPropertiesExport, ArgumentListMustHoldOnePath) {
-    const std::string path = fixture("h264_5frames.mp4");
+    const std::string path = fixturePath(Fixture::H264FiveFrames);
     const auto reply = morvale_test::callPropertiesExport(MFReadVideoProperties,
                                                           {SrValue::ofString(path), SrValue::ofInteger(2)});
     EXPECT_EQ(reply.code, -27);

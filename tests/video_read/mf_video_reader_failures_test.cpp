@@ -10,7 +10,8 @@
 #include "video/read/mf_video_reader.h"
 
 using namespace TravexUtils;
-using morvale_test::fixture;
+using morvale_test::Fixture;
+using morvale_test::fixturePath;
 namespace TestControl = MorvalePlatform::TestControl;
 
 namespace {
@@ -64,7 +65,7 @@ TEST_F(MFReaderFailures, EachStepRaisesItsNamedError) {
         FrameRequest request;
         request.insert(1, 0);
         {
-            MFVideoReader reader(fixture("h264_5frames.mp4"));
+            MFVideoReader reader(fixturePath(Fixture::H264FiveFrames));
             const auto arm = [&](Phase phase) {
                 if (f.phase == phase) TestControl::failCall(f.call, E_FAIL, f.occurrence);
             };
@@ -88,13 +89,13 @@ TEST_F(MFReaderFailures, EachStepRaisesItsNamedError) {
 
 TEST_F(MFReaderFailures, ASuccessCodeOtherThanZeroIsAFailureToo) {
     TestControl::failCall("MFCreateMediaType", S_FALSE);
-    MFVideoReader reader(fixture("h264_5frames.mp4"));
+    MFVideoReader reader(fixturePath(Fixture::H264FiveFrames));
     EXPECT_RAISES(reader.open(), "MFObjectCreateError", "Can't create media type");
 }
 
 TEST_F(MFReaderFailures, BadFilesRaiseRegisteredErrors) {
-    for (const std::string& path : {std::string("/nonexistent/clip.mp4"), fixture("empty.mp4"),
-                                    fixture("truncated.mp4"), fixture("text.mp4")}) {
+    for (const std::string& path : {std::string("/nonexistent/clip.mp4"), fixturePath(Fixture::Empty),
+                                    fixturePath(Fixture::Truncated), fixturePath(Fixture::Text)}) {
         SCOPED_TRACE(path);
         {
             MFVideoReader reader(path);
@@ -117,7 +118,7 @@ TEST_F(MFReaderFailures, MalformedUtf8PathCannotMakeASourceReader) {
 }
 
 TEST_F(MFReaderFailures, PropertiesNeedAnOpenReader) {
-    MFVideoReader reader(fixture("h264_5frames.mp4"));
+    MFVideoReader reader(fixturePath(Fixture::H264FiveFrames));
     EXPECT_RAISES(reader.loadProperties(), "MFNullPointerError", "Compressed type is null");
 }
 

@@ -11,7 +11,8 @@
 #include "video/read/mf_video_reader.h"
 
 using namespace TravexUtils;
-using morvale_test::fixture;
+using morvale_test::Fixture;
+using morvale_test::fixturePath;
 namespace TestControl = MorvalePlatform::TestControl;
 
 namespace {
@@ -19,8 +20,8 @@ namespace {
 class MFReaderFrames : public morvale_test::ReaderTest {
 protected:
     // Opens a reader with its properties loaded.
-    static std::unique_ptr<MFVideoReader> opened(const std::string& file) {
-        auto reader = std::make_unique<MFVideoReader>(fixture(file));
+    static std::unique_ptr<MFVideoReader> opened(Fixture file) {
+        auto reader = std::make_unique<MFVideoReader>(fixturePath(file));
         reader->open();
         reader->loadProperties();
         return reader;
@@ -34,21 +35,21 @@ protected:
 };
 
 TEST_F(MFReaderFrames, LosslessFramesAreExact) {
-    for (const char* file : {"rgb_lossless.avi", "rgb_33x17.avi"}) {
-        SCOPED_TRACE(file);
+    for (Fixture file : {Fixture::RgbAvi, Fixture::RgbOddAvi}) {
+        SCOPED_TRACE(morvale_test::fixtureName(file));
         auto reader = opened(file);
         reader->countFrames();
         const PlannedRequest all = planAllFrames(reader->info.frameCount);
         const std::size_t frameBytes = FrameLayout::frameBytes(reader->info.width, reader->info.height);
         std::vector<uint8_t> frames(frameBytes * static_cast<std::size_t>(all.sliceCount));
         reader->readFrames(all.request, false, frames.data(), all.lastIndex, all.storeCount);
-        EXPECT_EQ(frames, morvale_test::referenceRgbFrames(fixture(file)));
+        EXPECT_EQ(frames, morvale_test::referenceRgbFrames(fixturePath(file)));
     }
 }
 
 TEST_F(MFReaderFrames, RepeatedAndUnorderedNumbersComeFromOneDecode) {
-    auto reader = opened("rgb_lossless.avi");
-    const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(fixture("rgb_lossless.avi"));
+    auto reader = opened(Fixture::RgbAvi);
+    const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(fixturePath(Fixture::RgbAvi));
     const std::size_t frameBytes = FrameLayout::frameBytes(reader->info.width, reader->info.height);
     std::vector<uint8_t> slots(3 * frameBytes);
     TestControl::reset();
@@ -62,10 +63,10 @@ TEST_F(MFReaderFrames, RepeatedAndUnorderedNumbersComeFromOneDecode) {
 }
 
 TEST_F(MFReaderFrames, LossyFramesAreCloseToFfmpeg) {
-    for (const char* file : {"h264_320x240.mp4", "mpeg4_320x240.avi", "vp9_320x240.webm", "mjpeg_320x240.avi"}) {
-        SCOPED_TRACE(file);
+    for (Fixture file : {Fixture::H264Small, Fixture::Mpeg4Avi, Fixture::Vp9Webm, Fixture::MjpegAvi}) {
+        SCOPED_TRACE(morvale_test::fixtureName(file));
         auto reader = opened(file);
-        const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(fixture(file));
+        const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(fixturePath(file));
         const std::size_t frameBytes = FrameLayout::frameBytes(reader->info.width, reader->info.height);
         std::vector<uint8_t> slots(3 * frameBytes);
         reader->readFrames(requestOf({{2, 0}, {0, 1}, {2, 2}}), false, slots.data(), 2, false);
@@ -82,8 +83,8 @@ TEST_F(MFReaderFrames, PaddedBuffersAreReadAtTheirFullStride) {
     TestControl::Quirks quirks;
     quirks.padHeightToMacroblock = true;
     TestControl::setQuirks(quirks);
-    auto reader = opened("h264_1080p.mp4");
-    const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(fixture("h264_1080p.mp4"));
+    auto reader = opened(Fixture::H264FullHd);
+    const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(fixturePath(Fixture::H264FullHd));
     const std::size_t frameBytes = FrameLayout::frameBytes(1920, 1080);
     std::vector<uint8_t> frame(frameBytes);
     reader->readFrames(requestOf({{4, 0}}), false, frame.data(), 4, false);
@@ -93,8 +94,8 @@ TEST_F(MFReaderFrames, PaddedBuffersAreReadAtTheirFullStride) {
 }
 
 TEST_F(MFReaderFrames, OneStepModeDeliversFrameAfterFrameThenEndOfFile) {
-    auto reader = opened("h264_5frames.mp4");
-    const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(fixture("h264_5frames.mp4"));
+    auto reader = opened(Fixture::H264FiveFrames);
+    const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(fixturePath(Fixture::H264FiveFrames));
     const std::size_t frameBytes = FrameLayout::frameBytes(reader->info.width, reader->info.height);
     std::vector<uint8_t> frame(frameBytes);
     for (int k = 0; k < 5; ++k) {
@@ -107,11 +108,11 @@ TEST_F(MFReaderFrames, OneStepModeDeliversFrameAfterFrameThenEndOfFile) {
 }
 
 TEST_F(MFReaderFrames, RequestBeyondTheEndFailsAfterCopyingWhatCameBefore) {
-    auto reader = opened("rgb_lossless.avi");
-    const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(fixture("rgb_lossless.avi"));
+    auto reader = opened(Fixture::RgbAvi);
+    const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(fixturePath(Fixture::RgbAvi));
     const std::size_t frameBytes = FrameLayout::frameBytes(reader->info.width, reader->info.height);
     std::vector<uint8_t> slots(3 * frameBytes, 0xEE);
-    EXPECT_RAISES(reader->readFrames(requestOf({{5, 0}, {8, 1}, {-1, 2}}), false, slots.data(), 8, false),
+    EXPECT_RAISES(reader->readFrames(requestOf({{5, 0}, {10, 1}, {-1, 2}}), false, slots.data(), 10, false),
                   "MFInvalidFrameIndex", "Error getting the required frame");
     EXPECT_TRUE(std::equal(slots.begin(), slots.begin() + frameBytes, reference.begin() + 5 * frameBytes));
     EXPECT_EQ(slots[frameBytes], 0xEE) << "the missing frame's slot is untouched";
@@ -119,7 +120,7 @@ TEST_F(MFReaderFrames, RequestBeyondTheEndFailsAfterCopyingWhatCameBefore) {
 }
 
 TEST_F(MFReaderFrames, SkippedFramesAreNeverConverted) {
-    auto reader = opened("h264_320x240.mp4");
+    auto reader = opened(Fixture::H264Small);
     std::vector<uint8_t> frame(FrameLayout::frameBytes(320, 240));
     TestControl::reset();
     reader->readFrames(requestOf({{20, 0}}), false, frame.data(), 20, false);
@@ -132,7 +133,7 @@ TEST_F(MFReaderFrames, SkippedFramesAreNeverConverted) {
 }
 
 TEST_F(MFReaderFrames, SequentialReadCanRecordTheCount) {
-    auto reader = opened("h264_5frames.mp4");
+    auto reader = opened(Fixture::H264FiveFrames);
     const PlannedRequest all = planAllFrames(5);
     std::vector<uint8_t> frames(5 * FrameLayout::frameBytes(160, 120));
     reader->readFrames(all.request, false, frames.data(), all.lastIndex, all.storeCount);
@@ -147,7 +148,7 @@ TEST_F(MFReaderFrames, MidStreamSizeChangeNeverReadsPastTheBuffer) {
     quirks.sizeChangeWidth = 80;
     quirks.sizeChangeHeight = 60;
     TestControl::setQuirks(quirks);
-    auto reader = opened("h264_5frames.mp4");
+    auto reader = opened(Fixture::H264FiveFrames);
     std::vector<uint8_t> frames(5 * FrameLayout::frameBytes(160, 120));
     const PlannedRequest all = planAllFrames(5);
     reader->readFrames(all.request, false, frames.data(), all.lastIndex, false);

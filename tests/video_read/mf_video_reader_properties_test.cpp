@@ -6,7 +6,8 @@
 #include "video/read/mf_video_reader.h"
 
 using namespace TravexUtils;
-using morvale_test::fixture;
+using morvale_test::Fixture;
+using morvale_test::fixturePath;
 namespace TestControl = MorvalePlatform::TestControl;
 
 namespace {
@@ -15,17 +16,17 @@ class MFReaderProperties : public morvale_test::ReaderTest {};
 
 TEST_F(MFReaderProperties, MatchWhatFfprobeSees) {
     struct Case {
-        const char* file;
+        Fixture file;
         const char* encoding;
     };
     const Case cases[] = {
-        {"h264_320x240.mp4", "H264"},      {"h264_1080p.mp4", "H264"},    {"mpeg4_320x240.avi", "MP4V"},
-        {"vp9_320x240.webm", "VP90"},      {"mjpeg_320x240.avi", "MJPG"}, {"rgb_lossless.avi", "Uncompressed"},
-        {"rgb_33x17.avi", "Uncompressed"}, {"audio_first.mp4", "H264"},
+        {Fixture::H264Small, "H264"},      {Fixture::H264FullHd, "H264"},    {Fixture::Mpeg4Avi, "MP4V"},
+        {Fixture::Vp9Webm, "VP90"},      {Fixture::MjpegAvi, "MJPG"}, {Fixture::RgbAvi, "Uncompressed"},
+        {Fixture::RgbOddAvi, "Uncompressed"}, {Fixture::AudioFirstMp4, "H264"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.file);
-        const std::string path = fixture(c.file);
+        SCOPED_TRACE(morvale_test::fixtureName(c.file));
+        const std::string path = fixturePath(c.file);
         const morvale_test::ProbeFacts expected = morvale_test::probeVideo(path);
         MFVideoReader reader(path);
         reader.open();
@@ -44,10 +45,10 @@ TEST_F(MFReaderProperties, MatchWhatFfprobeSees) {
 }
 
 TEST_F(MFReaderProperties, FrameCountAndDurationsMatchThePacketList) {
-    for (const char* file : {"h264_320x240.mp4", "mpeg4_320x240.avi", "vp9_320x240.webm", "rgb_lossless.avi",
-                             "h264_5frames.mp4"}) {
-        SCOPED_TRACE(file);
-        const std::string path = fixture(file);
+    for (Fixture file : {Fixture::H264Small, Fixture::Mpeg4Avi, Fixture::Vp9Webm, Fixture::RgbAvi,
+                             Fixture::H264FiveFrames}) {
+        SCOPED_TRACE(morvale_test::fixtureName(file));
+        const std::string path = fixturePath(file);
         const std::vector<double> expected = morvale_test::packetDurations(path);
         MFVideoReader reader(path);
         reader.open();
@@ -63,7 +64,7 @@ TEST_F(MFReaderProperties, FrameCountAndDurationsMatchThePacketList) {
 }
 
 TEST_F(MFReaderProperties, LoadedOnceAndCountedOnce) {
-    MFVideoReader reader(fixture("h264_5frames.mp4"));
+    MFVideoReader reader(fixturePath(Fixture::H264FiveFrames));
     reader.open();
     reader.countFrames();
     const long reads = TestControl::callCount("IMFSourceReader::ReadSample");
@@ -81,7 +82,7 @@ TEST_F(MFReaderProperties, PaddedDecoderHeightIsCutBackToTheStreamHeight) {
     TestControl::Quirks quirks;
     quirks.padHeightToMacroblock = true;
     TestControl::setQuirks(quirks);
-    MFVideoReader reader(fixture("h264_1080p.mp4"));
+    MFVideoReader reader(fixturePath(Fixture::H264FullHd));
     reader.open();
     reader.loadProperties();
     EXPECT_EQ(reader.decodedWidth(), 1920u);
@@ -92,7 +93,7 @@ TEST_F(MFReaderProperties, PaddedDecoderHeightIsCutBackToTheStreamHeight) {
 
 TEST_F(MFReaderProperties, MissingBitRateStaysZero) {
     TestControl::failCall("IMFAttributes::GetUINT32", MF_E_ATTRIBUTENOTFOUND);
-    MFVideoReader reader(fixture("h264_5frames.mp4"));
+    MFVideoReader reader(fixturePath(Fixture::H264FiveFrames));
     reader.open();
     reader.loadProperties();
     EXPECT_EQ(reader.info.bitRate, 0u);
@@ -101,7 +102,7 @@ TEST_F(MFReaderProperties, MissingBitRateStaysZero) {
 
 TEST_F(MFReaderProperties, UnknownSubtypeGivesAnEmptyName) {
     TestControl::failCall("IMFAttributes::GetGUID", MF_E_ATTRIBUTENOTFOUND);
-    MFVideoReader reader(fixture("h264_5frames.mp4"));
+    MFVideoReader reader(fixturePath(Fixture::H264FiveFrames));
     reader.open();
     reader.loadProperties();
     EXPECT_EQ(reader.info.encodingName, "");

@@ -135,25 +135,4 @@ TEST_F(RegisteredErrorsLibrary, SecondInitialisationChangesNoCode) {
     EXPECT_EQ(srhost_read(second.get()), before);
 }
 
-TEST_F(RegisteredErrorsLibrary, FailingPutMidWayReturnsItsCodeAndLeavesThePacketOpen) {
-    SrHostLink link;
-    srhost_failCall("SRPutInteger32", 60, 3, "x");
-    EXPECT_EQ(call(link.get(), {}), -37);  // SRPutScalarError
-    const auto partial = srhost_partial(link.get());
-    ASSERT_TRUE(partial.has_value());
-    EXPECT_TRUE(partial->isFunction("Association"));
-    // 59 whole rules, then the 60th with its name and a list still waiting
-    // for its code.
-    ASSERT_EQ(partial->args.size(), 60u);
-    EXPECT_EQ(partial->args[58].args.at(1).args.size(), 2u);
-    EXPECT_TRUE(partial->args[59].args.at(1).isFunction("List"));
-    EXPECT_TRUE(partial->args[59].args.at(1).args.empty());
-    const SrPacketRecord packets = srhost_packetRecord(link.get());
-    EXPECT_EQ(packets.newPackets, 1);
-    EXPECT_EQ(packets.endPackets, 0);
-    EXPECT_EQ(packets.flushes, 0);
-    EXPECT_EQ(srhost_liveErrorMessages(), 0);
-    EXPECT_EQ(SRError(link.get()), 0);
-}
-
 }  // namespace

@@ -87,20 +87,20 @@ TEST_F(RegisteredErrors, FailingLinkCallReturnsItsErrorsCode) {
         const char* failing;
         int k;
         const char* error;
-        bool partialLeft;  // the association was begun on the host link
+        int rulesBegun;  // of the association left on the host link; -1: none begun
         int endPackets;
     };
     const Case cases[] = {
-        {"SRNewPacket", 1, "SRPacketHandleError", false, 0},
-        {"SRPutFunction", 1, "SRPutFunctionError", false, 0},  // the association's head
-        {"SRPutFunction", 2, "SRPutFunctionError", true, 0},   // the first rule
-        {"SRPutFunction", 3, "SRPutFunctionError", true, 0},   // the first code and message
-        {"SRPutByteString", 1, "SRPutStringError", true, 0},
-        {"SRPutByteString", 60, "SRPutStringError", true, 0},
-        {"SRPutInteger32", 50, "SRPutScalarError", true, 0},
-        {"SRPutInteger32", 109, "SRPutScalarError", true, 0},
-        {"SREndPacket", 1, "SRPacketHandleError", false, 0},
-        {"SRFlush", 1, "SRFlowControlError", false, 1},
+        {"SRNewPacket", 1, "SRPacketHandleError", -1, 0},
+        {"SRPutFunction", 1, "SRPutFunctionError", -1, 0},  // the association's head
+        {"SRPutFunction", 2, "SRPutFunctionError", 0, 0},   // the first rule
+        {"SRPutFunction", 3, "SRPutFunctionError", 1, 0},   // the first code and message
+        {"SRPutByteString", 1, "SRPutStringError", 1, 0},
+        {"SRPutByteString", 60, "SRPutStringError", 30, 0},
+        {"SRPutInteger32", 50, "SRPutScalarError", 50, 0},
+        {"SRPutInteger32", 109, "SRPutScalarError", 109, 0},
+        {"SREndPacket", 1, "SRPacketHandleError", -1, 0},
+        {"SRFlush", 1, "SRFlowControlError", -1, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.failing) + " #" + std::to_string(c.k));
@@ -110,7 +110,16 @@ TEST_F(RegisteredErrors, FailingLinkCallReturnsItsErrorsCode) {
         srhost_failCall(c.failing, c.k, 4, "injected");
         EXPECT_EQ(sendRegisteredErrors(nullptr, link.get()), codeOf(c.error));
         EXPECT_EQ(srhost_callCount(c.failing), c.k);
-        EXPECT_EQ(srhost_partial(link.get()).has_value(), c.partialLeft);
+        const auto partial = srhost_partial(link.get());
+        ASSERT_EQ(partial.has_value(), c.rulesBegun >= 0);
+        if (partial) {
+            // Whole rules before the failing one, which waits for what failed.
+            ASSERT_TRUE(partial->isFunction("Association"));
+            ASSERT_EQ(partial->args.size(), static_cast<size_t>(c.rulesBegun));
+            if (c.rulesBegun > 1) {
+                EXPECT_EQ(partial->args[c.rulesBegun - 2].args.at(1).args.size(), 2u);
+            }
+        }
         const SrPacketRecord packets = srhost_packetRecord(link.get());
         EXPECT_EQ(packets.endPackets, c.endPackets);
         EXPECT_EQ(packets.flushes, 0);

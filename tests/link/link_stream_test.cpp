@@ -13,13 +13,7 @@
 namespace {
 
 using namespace TravexUtils;
-using link_test::association;
-using link_test::HostLinkTest;
-using link_test::integer;
-using link_test::linkText;
-using link_test::real;
-using link_test::rule;
-using link_test::str;
+using namespace link_test;
 
 using LinkStreamTest = HostLinkTest;
 

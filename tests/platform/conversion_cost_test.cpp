@@ -57,19 +57,5 @@ TEST_F(ConversionCost, BufferByIndexConvertsLikeTheContiguousBuffer) {
     EXPECT_EQ(TestControl::rgbConversions(), 1);
 }
 
-TEST_F(ConversionCost, SampleStaysValidAfterTheReaderIsGone) {
-    ComPtr<IMFSample> kept;
-    {
-        ReaderSession session;
-        auto reader = session.openRgb32(fixturePath(Fixture::RgbAvi));
-        ASSERT_TRUE(reader);
-        kept = readVideoSample(reader.get()).sample;
-    }
-    ASSERT_TRUE(kept);
-    EXPECT_EQ(sampleBytes(kept.get()).size(), 64u * 48 * 4);
-    kept.reset();
-    EXPECT_EQ(TestControl::liveObjects(), 0);
-}
-
 }  // namespace
 }  // namespace PlatformTest

@@ -161,12 +161,6 @@ INSTANTIATE_TEST_SUITE_P(
                        3}),
     [](const auto& instance) { return instance.param.name; });
 
-TEST_F(DamagedMedia, UnreferencedBClipHasItsFramesAndPairsOfBPictures) {
-    EXPECT_EQ(morvale_test::probeDecodedShape(unreferencedBClip()).frames, morvale_test::Clip::kFrames);
-    const std::vector<size_t> b = morvale_test::bPicturePackets(unreferencedBClip());
-    EXPECT_LT(firstPairFrom(b, 6), b.size());
-}
-
 // ffmpeg's decode of a file: the pictures it gives, by presentation time in
 // 100 ns.
 std::map<LONGLONG, std::vector<uint8_t>> ffmpegPicturesByTime(const std::string& path, size_t frameBytes) {

@@ -76,15 +76,6 @@ protected:
     ReaderSession session_;
 };
 
-TEST_P(Containers, FixtureHasTheFramesAndSizeItClaims) {
-    const morvale_test::DecodedShape shape = morvale_test::probeDecodedShape(path_);
-    EXPECT_EQ(shape.frames, Clip::kFrames);
-    EXPECT_EQ(shape.width, GetParam().width);
-    EXPECT_EQ(shape.height, GetParam().height);
-    EXPECT_EQ(frames_.size(), size_t{Clip::kFrames});
-    EXPECT_EQ(reference_.size(), size_t{Clip::kFrames} * GetParam().width * GetParam().height * 4);
-}
-
 TEST_P(Containers, EveryRewindStartsAgainAtTheFirstFrame) {
     ASSERT_EQ(frames_.size(), size_t{Clip::kFrames});
     auto reader = session_.openRgb32(path_);

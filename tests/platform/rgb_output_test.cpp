@@ -1,6 +1,6 @@
-// Decoding to RGB32: pixels against the ffmpeg tool's own decode, sample
-// times and durations against ffprobe's packets, end of stream, seeking to
-// the start, and the presentation duration.
+// Decoding to RGB32: pixels against the ffmpeg tool's own decode, end of
+// stream, seeking to the start, and the presentation duration. Sample times
+// against ffprobe's are checked with lazy decoding (lazy_decoding_test.cpp).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,7 +15,6 @@ namespace {
 struct DecodedClip {
     std::vector<std::vector<uint8_t>> frames;
     std::vector<LONGLONG> times;
-    std::vector<LONGLONG> durations;
 };
 
 // Reads every sample of the first video stream as RGB32.
@@ -27,12 +26,9 @@ DecodedClip readAllFrames(IMFSourceReader* reader) {
         if (read.hr != S_OK || (read.flags & MF_SOURCE_READERF_ENDOFSTREAM)) break;
         if (!read.sample) continue;
         LONGLONG time = -1;
-        LONGLONG duration = -1;
         EXPECT_EQ(read.sample->GetSampleTime(&time), S_OK);
-        EXPECT_EQ(read.sample->GetSampleDuration(&duration), S_OK);
         EXPECT_EQ(read.timestamp, time);
         clip.times.push_back(time);
-        clip.durations.push_back(duration);
         clip.frames.push_back(sampleBytes(read.sample.get()));
     }
     return clip;
@@ -96,31 +92,6 @@ INSTANTIATE_TEST_SUITE_P(
                       PixelCase{Fixture::H264FiveFrames, 160, 120, 5, 0},
                       PixelCase{Fixture::H264FullHd, 1920, 1080, 10, 0}),
     [](const auto& instance) { return fixtureName(instance.param.fixture); });
-
-class SampleTimes : public ::testing::TestWithParam<Fixture> {};
-
-TEST_P(SampleTimes, FollowTheContainersPackets) {
-    const std::string path = fixturePath(GetParam());
-    ReaderSession session;
-    auto reader = session.openRgb32(path);
-    ASSERT_TRUE(reader);
-    const DecodedClip clip = readAllFrames(reader.get());
-    const std::vector<PacketTiming> packets = probeVideoPacketTimes(path);
-    ASSERT_EQ(clip.times.size(), packets.size());
-    for (size_t i = 0; i < packets.size(); ++i) {
-        EXPECT_EQ(clip.times[i], packets[i].time) << "frame " << i;
-        if (packets[i].duration > 0) {
-            EXPECT_EQ(clip.durations[i], packets[i].duration) << "frame " << i;
-        }
-        EXPECT_GT(clip.durations[i], 0) << "frame " << i;
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Fixtures, SampleTimes,
-                         ::testing::Values(Fixture::H264Small, Fixture::H264FiveFrames, Fixture::Mpeg4Avi,
-                                           Fixture::Vp9Webm, Fixture::MjpegAvi, Fixture::RgbAvi,
-                                           Fixture::AudioFirstMp4),
-                         [](const auto& instance) { return fixtureName(instance.param); });
 
 TEST(RgbOutput, EndOfStreamComesWithoutSampleAndStays) {
     ReaderSession session;

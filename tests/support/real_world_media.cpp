@@ -128,15 +128,6 @@ std::string liveWebm() {
     });
 }
 
-DecodedShape probeDecodedShape(const std::string& path) {
-    const auto lines = compactRecords(commandOutput(
-        "ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=width,height,nb_read_frames "
-        "-of compact=p=0 " + quoted(path)));
-    if (lines.empty()) throw std::runtime_error("no video stream in " + path);
-    const auto& fields = lines.front();
-    return {std::stoi(fields.at("nb_read_frames")), std::stoi(fields.at("width")), std::stoi(fields.at("height"))};
-}
-
 std::vector<uint8_t> decodedFrames(const std::string& path, const std::string& pixelFormat) {
     const std::string bytes = commandOutput(kQuiet + "-i " + quoted(path) +
                                             " -map 0:v:0 -fps_mode passthrough -f rawvideo -pix_fmt " +

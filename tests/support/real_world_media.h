@@ -38,14 +38,6 @@ std::string clipPath(const Clip& clip);
 // frames): the container states no duration.
 std::string liveWebm();
 
-// What ffprobe finds decoding the first video stream.
-struct DecodedShape {
-    int frames = 0;
-    int width = 0;
-    int height = 0;
-};
-DecodedShape probeDecodedShape(const std::string& path);
-
 // Every frame of the first video stream as ffmpeg decodes it, none dropped
 // or repeated for timing, in the given pixel format ("bgra", "rgb24"), one
 // after another.

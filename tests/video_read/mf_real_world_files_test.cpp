@@ -1,7 +1,6 @@
 // Files as users have them, through the library's exports: MPEG transport
-// and program streams count and read every frame from the first, a live
-// recording without a stated duration has its properties, and damaged
-// files read to the end with the damaged frames concealed (see the platform
+// and program streams count and read every frame from the first, and
+// damaged files read to the end with the damaged frames concealed (see the platform
 // tests for which pictures they show).
 #include <gtest/gtest.h>
 
@@ -79,19 +78,6 @@ TEST_F(MFRealWorldFiles, StreamsThatSeekOnDecodingTimesReadFromTheFirstFrame) {
         EXPECT_EQ(framesReadOneByOne(path), Clip::kFrames);
         VideoInfoCache::clear();
     }
-}
-
-TEST_F(MFRealWorldFiles, LiveRecordingWithoutADurationHasItsProperties) {
-    const std::string path = morvale_test::liveWebm();
-    const auto reply = morvale_test::callPropertiesExport(MFReadVideoProperties, {SrValue::ofString(path)});
-    ASSERT_EQ(reply.code, 0);
-    ASSERT_TRUE(reply.expression.has_value());
-    const SrValue& association = *reply.expression;
-    ASSERT_TRUE(association.isFunction("Association"));
-    ASSERT_GE(association.args.size(), 1u);
-    EXPECT_EQ(association.args[0].args[0].text, "Duration");
-    EXPECT_NEAR(association.args[0].args[1].real, 2.0, 0.05);
-    EXPECT_EQ(frameCount(path), Clip::kFrames);
 }
 
 TEST_F(MFRealWorldFiles, DamagedFilesReadToTheEnd) {

@@ -24,9 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kWindowsHeaders = "/usr/x86_64-w64-mingw32/include";
-// __FILE__ as the compiler was given it: absolute, or relative to the build
-// folder of these tests, which is where CTest runs them.
-const fs::path kOurHeaders = fs::path(__FILE__).parent_path().parent_path().parent_path() / "platform";
+const fs::path kOurHeaders = fs::path(MORVALE_SOURCE_DIR) / "platform";
 
 std::string readText(const fs::path& path) {
     std::ifstream in(path);

@@ -84,8 +84,10 @@ TEST_F(AudioReading, AacAfterVideoIsTheSecondStreamWithinTwoSteps) {
 }
 
 TEST_F(AudioReading, UnsignedEightBitIsCentredAndWidened) {
-    const AudioRead read = readAudio(audioFile(AudioFile::UnsignedWav), 0);
+    const std::string path = audioFile(AudioFile::UnsignedWav);
+    const AudioRead read = readAudio(path, 0);
     ASSERT_EQ(read.code, 0);
+    EXPECT_EQ(TravexUtils::AudioCache::getOrCreate(path).bitsPerSample, 8u) << "decoded at the source's depth";
     ASSERT_EQ(read.dimensions.at(0), 1);
     ASSERT_GE(read.samples.size(), 8u);
     EXPECT_EQ(std::vector<int16_t>(read.samples.begin(), read.samples.begin() + 8),

@@ -216,7 +216,8 @@ void AudioRecord::readSamples(int16_t* destination) {
         checkHResult(lock.lock(nullptr, &length), "MFLockUnlockError", "Can't lock the buffer for reading the data");
         // Whole frames only; a stream that delivers more than its duration
         // promised is cut there.
-        const uint32_t frames = std::min(length / (bytesPerSample * channels), framesPerChannel - frame);
+        const uint32_t frames = std::min<uint32_t>(static_cast<uint32_t>(length) / (bytesPerSample * channels),
+                                                  framesPerChannel - frame);
         scatterFrames(lock.data(), bytesPerSample, channels, frames, frame, framesPerChannel, destination);
         frame += frames;
     }

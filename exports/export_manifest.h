@@ -110,6 +110,11 @@ inline constexpr auto kExports = [] {
 
         link("sendRegisteredErrors", {}),
         link("MFReadVideoProperties", {A::String}),
+
+        argumentSlots("ReadAudioData", {A::String, A::Integer}, R::RawArray),
+        link("ReadAudioProperties", {A::String}),
+        argumentSlots("WriteAudio", {A::RawArray, A::Integer, A::Integer, A::String}, R::String),
+        argumentSlots("DeleteAudioCache", {A::String}, R::Boolean, FailurePolicy::AlwaysFunctionError),
     };
 }();
 

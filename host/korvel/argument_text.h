@@ -2,6 +2,7 @@
 // kinds the export's manifest row lists.
 #pragma once
 
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -14,12 +15,16 @@ namespace korvel {
 // Throws std::invalid_argument unless there is one text per kind.
 void checkArgumentCount(std::span<const ArgumentKind> kinds, const std::vector<std::string>& texts);
 
+// Makes a raw array argument (owned by the caller) from its text.
+using RawArrayReader = std::function<MRawArray(const std::string& text)>;
+
 // Adds one slot per text: strings as given, integers in decimal, lists as
 // "3,1,3" ("" is the empty list), images from PNG files or folders of PNG
-// frames, raw arrays from WAV files. Throws std::invalid_argument on text
-// that does not fit its kind.
+// frames, raw arrays through readRawArray (korvel decodes an audio file
+// with the library; without a reader raw arrays are refused). Throws
+// std::invalid_argument on text that does not fit its kind.
 void addArgumentsFromText(HostArguments& arguments, std::span<const ArgumentKind> kinds,
-                          const std::vector<std::string>& texts);
+                          const std::vector<std::string>& texts, const RawArrayReader& readRawArray = {});
 
 long long parseInteger(const std::string& text);
 // Parses "3,1,3" into numbers; "" is the empty list.

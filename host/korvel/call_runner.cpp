@@ -4,6 +4,7 @@
 
 #include "exports/export_manifest.h"
 #include "host/korvel/argument_text.h"
+#include "host/korvel/audio_calls.h"
 #include "host/korvel/link_calls.h"
 #include "host/korvel/result_output.h"
 #include "host/stand_in/host_arguments.h"
@@ -27,11 +28,18 @@ CallOutcome runCall(const LoadedLibrary& library, const std::string& function, c
     }
 
     HostArguments arguments;
-    addArgumentsFromText(arguments, entry->arguments(), args);
+    addArgumentsFromText(arguments, entry->arguments(), args,
+                         [&library](const std::string& path) { return decodeAudioArgument(library, path); });
     CallOutcome outcome;
     outcome.code = arguments.call(reinterpret_cast<LibraryFunction>(symbol), entry->result);
     if (outcome.code == 0) {
-        outcome.json = renderResult(entry->result, arguments.result(), options);
+        CallOptions resultOptions = options;
+        if (entry->result == ResultKind::RawArray && !options.out.empty() && !options.checksum) {
+            // Audio is read from (path, stream): the rate of that stream.
+            resultOptions.audioSampleRate =
+                audioSampleRate(library, args.at(0), args.size() > 1 ? parseInteger(args[1]) : 0);
+        }
+        outcome.json = renderResult(entry->result, arguments.result(), resultOptions);
     }
     return outcome;
 }

@@ -12,7 +12,8 @@ namespace korvel {
 
 struct CallOptions {
     std::string out;        // where images and raw arrays are written
-    bool checksum = false;  // hash image results instead of writing them
+    bool checksum = false;  // hash image and raw array results instead of writing them
+    int audioSampleRate = 0;  // of a raw array result, for its WAV file (korvel finds it)
 };
 
 struct CallOutcome {

@@ -6,6 +6,7 @@
 #include <vector>
 #include <iostream>
 
+#include "host/korvel/audio_calls.h"
 #include "host/korvel/call_runner.h"
 #include "host/korvel/error_report.h"
 
@@ -22,6 +23,22 @@ bool step(const LoadedLibrary& library, const std::string& title, const std::str
     }
     std::cout << title << ": " << outcome.json << "\n";
     return true;
+}
+
+// The sample's audio properties, and its first audio stream written back
+// through WriteAudio as an M4A file whose properties are read again.
+bool audioSteps(const LoadedLibrary& library, const std::string& samplePath, const std::string& out) {
+    bool ok = step(library, "audio properties", "ReadAudioProperties", {samplePath});
+    const int rate = audioSampleRate(library, samplePath, 1);
+    if (rate != 44100 && rate != 48000) {
+        std::cout << "audio round trip: skipped (WriteAudio takes 44100 or 48000 Hz, the sample has " << rate << ")\n";
+        return ok;
+    }
+    std::filesystem::create_directories(out);
+    const std::string written = (std::filesystem::path(out) / "round_trip.m4a").string();
+    ok = step(library, "audio written by WriteAudio", "WriteAudio", {samplePath, std::to_string(rate), "128000", written}) &&
+         ok;
+    return step(library, "audio properties of the written file", "ReadAudioProperties", {written}) && ok;
 }
 
 }  // namespace
@@ -52,6 +69,7 @@ int runDemo(const LoadedLibrary& library, const std::string& samplePath, const s
         for (const std::string& name : names) std::cout << " " << name;
         std::cout << "\n";
     }
+    ok = audioSteps(library, samplePath, out) && ok;
     return ok ? 0 : 1;
 }
 

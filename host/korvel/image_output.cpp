@@ -7,29 +7,13 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "host/korvel/checksum.h"
 #include "host/korvel/png_files.h"
 #include "host/sr64i4/json_text.h"
 #include "host/stand_in/host_stand_in.h"
 
 namespace korvel {
 namespace {
-
-// A fast 64-bit hash of the pixel bytes (eight bytes a step, FNV-style
-// mixing); enough to compare frames between runs without writing them.
-std::string checksum(const unsigned char* data, std::size_t size) {
-    std::uint64_t hash = 1469598103934665603ull ^ size;
-    std::size_t i = 0;
-    for (; i + 8 <= size; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, data + i, 8);
-        hash = (hash ^ word) * 1099511628211ull;
-        hash ^= hash >> 29;
-    }
-    for (; i < size; ++i) hash = (hash ^ data[i]) * 1099511628211ull;
-    char buf[24];
-    std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(hash));
-    return buf;
-}
 
 // slice_0001.png, slice_0002.png, ...: 1-based, in slot order, padded so
 // that names sort like the slots.

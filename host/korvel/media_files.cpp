@@ -43,8 +43,4 @@ MImage readImageArgument(const std::string& path) {
     return image;
 }
 
-MRawArray readWavArgument(const std::string& path) {
-    throw std::runtime_error("audio arguments are not available in this build: " + path);
-}
-
 }  // namespace korvel

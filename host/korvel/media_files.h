@@ -1,5 +1,4 @@
-// Media files korvel turns into host arrays and back: PNG frames for images,
-// WAV files for planar 16-bit audio.
+// Media files korvel turns into host arrays: PNG frames for images.
 #pragma once
 
 #include <string>
@@ -11,8 +10,5 @@ namespace korvel {
 // A PNG file becomes a 2D RGB image; a directory of PNG files (sorted by
 // name) a 3D one. Throws std::runtime_error on unreadable input.
 MImage readImageArgument(const std::string& path);
-
-// A WAV file becomes a raw array {channels, frames} of signed 16-bit samples.
-MRawArray readWavArgument(const std::string& path);
 
 }  // namespace korvel

@@ -5,21 +5,13 @@
 #include <memory>
 #include <stdexcept>
 
+#include "host/korvel/audio_calls.h"
 #include "host/korvel/image_output.h"
 #include "host/sr64i4/json_text.h"
 #include "host/stand_in/host_stand_in.h"
 
 namespace korvel {
 namespace {
-
-std::string jsonDimensions(const std::vector<mint>& dims) {
-    std::string out = "[";
-    for (std::size_t i = 0; i < dims.size(); ++i) {
-        if (i > 0) out += ',';
-        out += std::to_string(dims[i]);
-    }
-    return out + "]";
-}
 
 template <typename T, typename Format>
 std::string jsonArray(const T* data, const std::vector<mint>& dims, std::size_t level, std::size_t& offset,
@@ -80,7 +72,7 @@ std::string renderResult(ResultKind kind, ResultStorage& result, const CallOptio
         case ResultKind::RawArray: {
             std::unique_ptr<st_MRawArray, RawArrayRelease> owned(result.rawArray);
             result.rawArray = nullptr;
-            return "{\"dimensions\":" + jsonDimensions(rawArrayDimensions(owned.get())) + "}";
+            return renderRawArray(owned.get(), options);
         }
         case ResultKind::None:
         case ResultKind::Expression: break;

@@ -5,6 +5,25 @@
 
 namespace MorvalePlatform {
 
+namespace {
+
+// The depth a decoder picks when the caller leaves it open, as Windows'
+// decoders do: integer PCM keeps its own (8-bit stays unsigned 8-bit, 24
+// stays 24), everything else decodes to 16 bits (float to 32).
+int defaultBitsPerSample(const MediaType& native, bool floatingPoint) {
+    if (floatingPoint) return 32;
+    const AttributeStore& attributes = native.attributes();
+    GUID subtype{};
+    UINT32 bits = 0;
+    if (SUCCEEDED(attributes.getGUID(MF_MT_SUBTYPE, &subtype)) && subtype == MFAudioFormat_PCM &&
+        SUCCEEDED(attributes.getUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, &bits)) && bits != 0) {
+        return static_cast<int>(bits);
+    }
+    return 16;
+}
+
+}  // namespace
+
 HRESULT PcmOutput::formatFor(IMFMediaType& requested, const MediaType& native, const GUID& subtype,
                              PcmFormat& format) {
     const AttributeStore& nativeAttributes = native.attributes();
@@ -19,7 +38,7 @@ HRESULT PcmOutput::formatFor(IMFMediaType& requested, const MediaType& native, c
     format.sampleRate = requestedOrNative(MF_MT_AUDIO_SAMPLES_PER_SECOND);
     format.bitsPerSample = static_cast<int>(SUCCEEDED(requested.GetUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, &value))
                                                 ? value
-                                                : (format.floatingPoint ? 32 : 16));
+                                                : defaultBitsPerSample(native, format.floatingPoint));
     const bool bitsValid = format.floatingPoint ? format.bitsPerSample == 32
                                                 : (format.bitsPerSample == 8 || format.bitsPerSample == 16 ||
                                                    format.bitsPerSample == 24 || format.bitsPerSample == 32);

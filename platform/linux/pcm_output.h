@@ -14,8 +14,9 @@ namespace MorvalePlatform {
 class PcmOutput final : public StreamOutput {
 public:
     // The format a requested PCM or float type asks for: its channel count
-    // and rate, else the native ones; its bits per sample, else 16 (32 for
-    // float). MF_E_INVALIDMEDIATYPE when it cannot be delivered.
+    // and rate, else the native ones; its bits per sample, else the
+    // source's own for integer PCM, 32 for float and 16 for everything
+    // else. MF_E_INVALIDMEDIATYPE when it cannot be delivered.
     static HRESULT formatFor(IMFMediaType& requested, const MediaType& native, const GUID& subtype,
                              PcmFormat& format);
     // The current type that describes samples of that format.

@@ -159,14 +159,14 @@ TEST(KorvelCli, FailuresPrintTheNamedErrorAndExitOneOrTwo) {
 // does not export is unknown like any other (a usage error), and so are the
 // lifecycle entry points, which korvel calls itself.
 TEST(KorvelCli, CallsExactlyTheLibrarysExports) {
-    for (const std::string name : {"DSReadVideoFrameCount", "ReadAudioProperties", "KorvelLibrary_initialize"}) {
+    for (const std::string name : {"DSReadVideoFrameCount", "ReadAudioFrames", "KorvelLibrary_initialize"}) {
         const KorvelRun run = korvel(name + " " + q(fixturePath(Fixture::H264FiveFrames)));
         EXPECT_EQ(run.status, 2) << name;
         EXPECT_EQ(run.err, "korvel: unknown function " + name + "\n");
     }
     const KorvelRun help = korvel("--help");
     ASSERT_EQ(help.status, 0);
-    for (const char* name : {"MFReadVideoData", "DeleteVideoCache", "sendRegisteredErrors"}) {
+    for (const char* name : {"MFReadVideoData", "DeleteVideoCache", "sendRegisteredErrors", "WriteAudio"}) {
         EXPECT_NE(help.out.find(std::string("  ") + name + "\n"), std::string::npos) << name;
     }
     EXPECT_EQ(help.out.find("DSReadVideoData"), std::string::npos);
@@ -180,6 +180,32 @@ TEST(KorvelCli, EmptyFrameListReadsEveryFrame) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("\"rank\":3"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("\"slices\":5,\"height\":120,\"width\":160"), std::string::npos) << run.out;
+}
+
+// Audio as a user runs it: properties keyed by stream number, samples
+// written as a 16-bit WAV file at the stream's rate, and WriteAudio fed
+// from an audio file the library decodes.
+TEST(KorvelCli, AudioPropertiesWavOutputAndWritingFromAFile) {
+    const std::string source = fixturePath(Fixture::AudioFirstMp4);
+    const KorvelRun properties = korvel("ReadAudioProperties " + q(source));
+    ASSERT_EQ(properties.status, 0) << properties.err;
+    EXPECT_EQ(properties.out.rfind("{\"1\":{\"Channels\":1,\"SampleRate\":44100,\"SampleCount\":", 0), 0u)
+        << properties.out;
+
+    const std::string dir = morvale_test::scratchDirectory("korvel_audio");
+    const KorvelRun wav = korvel("ReadAudioData " + q(source) + " 0 --out " + q(dir + "/a.wav"));
+    ASSERT_EQ(wav.status, 0) << wav.err;
+    EXPECT_NE(wav.out.find("\"sampleRate\":44100"), std::string::npos) << wav.out;
+    EXPECT_EQ(commandOutput("ffprobe -v error -show_entries stream=codec_name,channels,sample_rate -of csv=p=0 " +
+                            q(dir + "/a.wav")),
+              "pcm_s16le,44100,1\n");
+
+    const KorvelRun written = korvel("WriteAudio " + q(dir + "/a.wav") + " 44100 96000 " + q(dir + "/b.m4a"));
+    ASSERT_EQ(written.status, 0) << written.err;
+    EXPECT_EQ(written.out, "\"" + dir + "/b.m4a\"\n");
+    EXPECT_EQ(commandOutput("ffprobe -v error -show_entries stream=codec_name,channels -of csv=p=0 " +
+                            q(dir + "/b.m4a")),
+              "aac,1\n");
 }
 
 }  // namespace

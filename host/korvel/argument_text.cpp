@@ -59,7 +59,7 @@ void checkArgumentCount(std::span<const ArgumentKind> kinds, const std::vector<s
 }
 
 void addArgumentsFromText(HostArguments& arguments, std::span<const ArgumentKind> kinds,
-                          const std::vector<std::string>& texts) {
+                          const std::vector<std::string>& texts, const LoadedLibrary* library) {
     checkArgumentCount(kinds, texts);
     for (std::size_t i = 0; i < kinds.size(); ++i) {
         const std::string& text = texts[i];
@@ -68,7 +68,7 @@ void addArgumentsFromText(HostArguments& arguments, std::span<const ArgumentKind
             case ArgumentKind::Integer: arguments.addInteger(parseInteger(text)); break;
             case ArgumentKind::IntegerList: arguments.addIntegers(parseIntegerList(text)); break;
             case ArgumentKind::RealList: arguments.addReals(parseRealList(text)); break;
-            case ArgumentKind::Image: arguments.adoptImage(readImageArgument(text)); break;
+            case ArgumentKind::Image: arguments.adoptImage(readImageArgument(text, library)); break;
             case ArgumentKind::RawArray: arguments.adoptRawArray(readWavArgument(text)); break;
         }
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "exports/export_manifest.h"
+#include "host/korvel/loaded_library.h"
 #include "host/stand_in/host_arguments.h"
 
 namespace korvel {
@@ -15,11 +16,12 @@ namespace korvel {
 void checkArgumentCount(std::span<const ArgumentKind> kinds, const std::vector<std::string>& texts);
 
 // Adds one slot per text: strings as given, integers in decimal, lists as
-// "3,1,3" ("" is the empty list), images from PNG files or folders of PNG
-// frames, raw arrays from WAV files. Throws std::invalid_argument on text
-// that does not fit its kind.
+// "3,1,3" ("" is the empty list), images from PNG files, folders of PNG
+// frames or (decoded by the library, when given) video files, raw arrays
+// from WAV files. Throws std::invalid_argument on text that does not fit
+// its kind.
 void addArgumentsFromText(HostArguments& arguments, std::span<const ArgumentKind> kinds,
-                          const std::vector<std::string>& texts);
+                          const std::vector<std::string>& texts, const LoadedLibrary* library = nullptr);
 
 long long parseInteger(const std::string& text);
 // Parses "3,1,3" into numbers; "" is the empty list.

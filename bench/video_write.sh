@@ -48,8 +48,11 @@ measure() {  # NAME COMMAND...: median wall seconds, largest peak resident kilob
   wall[$name]=$(printf '%s\n' "${walls[@]}" | median)
   peak[$name]=$(printf '%s\n' "${peaks[@]}" | sort -g | tail -1)
 }
-psnr() {  # the average PSNR of $1 against the source
-  ffmpeg -nostdin -i "$1" -i "$source" -lavfi psnr -f null - 2>&1 | sed -n 's/.*PSNR.* average:\([0-9.inf]*\).*/\1/p'
+psnr() {  # the average PSNR of $1 against the source, frame n against frame n
+  # (the written frame times in 100 ns drift from the source's by up to a
+  # tick, which would make the filter pair a frame with its predecessor)
+  ffmpeg -nostdin -r 30 -i "$1" -r 30 -i "$source" -lavfi psnr -f null - 2>&1 |
+    sed -n 's/.*PSNR.* average:\([0-9.inf]*\).*/\1/p'
 }
 
 measure korvel "$korvel" MFWriteVideo "$out/korvel_1080p.mp4" "$source" "$bitrate" 30 "" H264

@@ -108,6 +108,14 @@ inline constexpr auto kExports = [] {
         argumentSlots("MFReadVideoFrameDurations", {A::String}, R::RealTensor),
         argumentSlots("DeleteVideoCache", {A::String}, R::Boolean, FailurePolicy::AlwaysFunctionError),
 
+        argumentSlots("MFInitVideoWriter", {A::String, A::Integer, A::Integer, A::Integer, A::Integer, A::String},
+                      R::Boolean),
+        argumentSlots("MFWriteNextVideoFrame", {A::Image}, R::Boolean),
+        argumentSlots("MFFinalizeVideoWriter", {}, R::Boolean),
+        argumentSlots("MFWriteVideo", {A::String, A::Image, A::Integer, A::Integer, A::RealList, A::String},
+                      R::String),
+        argumentSlots("MFSupportedVideoEncodings", {A::String}, R::String),
+
         link("sendRegisteredErrors", {}),
         link("MFReadVideoProperties", {A::String}),
 

@@ -5,6 +5,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "host/korvel/audio_calls.h"
 #include "host/korvel/media_files.h"
 
 namespace korvel {
@@ -59,7 +60,7 @@ void checkArgumentCount(std::span<const ArgumentKind> kinds, const std::vector<s
 }
 
 void addArgumentsFromText(HostArguments& arguments, std::span<const ArgumentKind> kinds,
-                          const std::vector<std::string>& texts, const RawArrayReader& readRawArray) {
+                          const std::vector<std::string>& texts, const LoadedLibrary* library) {
     checkArgumentCount(kinds, texts);
     for (std::size_t i = 0; i < kinds.size(); ++i) {
         const std::string& text = texts[i];
@@ -68,10 +69,10 @@ void addArgumentsFromText(HostArguments& arguments, std::span<const ArgumentKind
             case ArgumentKind::Integer: arguments.addInteger(parseInteger(text)); break;
             case ArgumentKind::IntegerList: arguments.addIntegers(parseIntegerList(text)); break;
             case ArgumentKind::RealList: arguments.addReals(parseRealList(text)); break;
-            case ArgumentKind::Image: arguments.adoptImage(readImageArgument(text)); break;
+            case ArgumentKind::Image: arguments.adoptImage(readImageArgument(text, library)); break;
             case ArgumentKind::RawArray:
-                if (!readRawArray) throw std::invalid_argument("raw array arguments need an audio reader");
-                arguments.adoptRawArray(readRawArray(text));
+                if (!library) throw std::invalid_argument("raw array arguments need the library to decode audio");
+                arguments.adoptRawArray(decodeAudioArgument(*library, text));
                 break;
         }
     }

@@ -2,12 +2,12 @@
 // kinds the export's manifest row lists.
 #pragma once
 
-#include <functional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "exports/export_manifest.h"
+#include "host/korvel/loaded_library.h"
 #include "host/stand_in/host_arguments.h"
 
 namespace korvel {
@@ -15,16 +15,13 @@ namespace korvel {
 // Throws std::invalid_argument unless there is one text per kind.
 void checkArgumentCount(std::span<const ArgumentKind> kinds, const std::vector<std::string>& texts);
 
-// Makes a raw array argument (owned by the caller) from its text.
-using RawArrayReader = std::function<MRawArray(const std::string& text)>;
-
 // Adds one slot per text: strings as given, integers in decimal, lists as
-// "3,1,3" ("" is the empty list), images from PNG files or folders of PNG
-// frames, raw arrays through readRawArray (korvel decodes an audio file
-// with the library; without a reader raw arrays are refused). Throws
-// std::invalid_argument on text that does not fit its kind.
+// "3,1,3" ("" is the empty list), images from PNG files, folders of PNG
+// frames or (decoded by the library, when given) video files, raw arrays
+// from audio files the library decodes (ReadAudioData; refused without a
+// library). Throws std::invalid_argument on text that does not fit its kind.
 void addArgumentsFromText(HostArguments& arguments, std::span<const ArgumentKind> kinds,
-                          const std::vector<std::string>& texts, const RawArrayReader& readRawArray = {});
+                          const std::vector<std::string>& texts, const LoadedLibrary* library = nullptr);
 
 long long parseInteger(const std::string& text);
 // Parses "3,1,3" into numbers; "" is the empty list.

@@ -28,8 +28,7 @@ CallOutcome runCall(const LoadedLibrary& library, const std::string& function, c
     }
 
     HostArguments arguments;
-    addArgumentsFromText(arguments, entry->arguments(), args,
-                         [&library](const std::string& path) { return decodeAudioArgument(library, path); });
+    addArgumentsFromText(arguments, entry->arguments(), args, &library);
     CallOutcome outcome;
     outcome.code = arguments.call(reinterpret_cast<LibraryFunction>(symbol), entry->result);
     if (outcome.code == 0) {

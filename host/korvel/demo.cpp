@@ -41,6 +41,15 @@ bool audioSteps(const LoadedLibrary& library, const std::string& samplePath, con
     return step(library, "audio properties of the written file", "ReadAudioProperties", {written}) && ok;
 }
 
+// A short clip written with the library's writer from the frames just
+// saved, and read back with its reader.
+bool writeClip(const LoadedLibrary& library, const std::string& framesFolder) {
+    const std::string clip = framesFolder + "-clip.mp4";
+    return step(library, "those frames written as an H.264 clip", "MFWriteVideo",
+                {clip, framesFolder, "2000000", "25", "", "H264"}) &&
+           step(library, "the clip read back, its frame count", "MFReadVideoFrameCount", {clip});
+}
+
 }  // namespace
 
 int runDemo(const LoadedLibrary& library, const std::string& samplePath, const std::string& outputDirectory) {
@@ -68,6 +77,7 @@ int runDemo(const LoadedLibrary& library, const std::string& samplePath, const s
         std::cout << "frames written to " << std::filesystem::absolute(out).string() << ":";
         for (const std::string& name : names) std::cout << " " << name;
         std::cout << "\n";
+        ok = writeClip(library, out) && ok;
     }
     ok = audioSteps(library, samplePath, out) && ok;
     return ok ? 0 : 1;

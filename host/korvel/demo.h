@@ -1,6 +1,7 @@
 // korvel demo: the main job on a sample clip, step by step, as a user would
 // run it by hand: the library's version, the clip's properties and frame
-// count, and its first three frames written as PNG.
+// count, its first three frames written as PNG, and those frames written
+// as a short clip through the library's writer and read back.
 #pragma once
 
 #include <string>

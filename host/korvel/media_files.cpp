@@ -1,18 +1,49 @@
 #include "host/korvel/media_files.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "host/korvel/png_files.h"
+#include "host/stand_in/host_arguments.h"
 #include "host/stand_in/host_stand_in.h"
 
 namespace korvel {
 namespace fs = std::filesystem;
 
-MImage readImageArgument(const std::string& path) {
+namespace {
+
+bool isPng(const fs::path& path) {
+    std::string extension = path.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".png";
+}
+
+// Every frame of the video, as the library's own reader decodes it.
+MImage readVideoFrames(const std::string& path, const LoadedLibrary& library) {
+    auto readVideoData = reinterpret_cast<LibraryFunction>(library.symbol("MFReadVideoData"));
+    if (readVideoData == nullptr) throw std::runtime_error("MFReadVideoData is not exported");
+    HostArguments arguments;
+    arguments.addString(path).addIntegers({});
+    const int code = arguments.call(readVideoData, ResultKind::Image);
+    if (code != 0) {
+        throw std::runtime_error("cannot read the frames of " + path + " (MFReadVideoData returned " +
+                                 std::to_string(code) + ")");
+    }
+    return std::exchange(arguments.result().image, nullptr);
+}
+
+}  // namespace
+
+MImage readImageArgument(const std::string& path, const LoadedLibrary* library) {
+    if (!fs::is_directory(path) && !isPng(path) && library != nullptr) {
+        return readVideoFrames(path, *library);
+    }
     if (!fs::is_directory(path)) {
         const RgbPicture picture = readRgbPicture(path);
         MImage image = newHostImage(0, picture.width, picture.height, 3, MImage_Type_Bit8, true);

@@ -1,14 +1,18 @@
-// Media files korvel turns into host arrays: PNG frames for images.
+// Media files korvel turns into host arrays: PNG frames or video files for
+// images.
 #pragma once
 
 #include <string>
 
 #include "bridge/korvel_library.h"
+#include "host/korvel/loaded_library.h"
 
 namespace korvel {
 
 // A PNG file becomes a 2D RGB image; a directory of PNG files (sorted by
-// name) a 3D one. Throws std::runtime_error on unreadable input.
-MImage readImageArgument(const std::string& path);
+// name) a 3D one; any other file is a video whose every frame the library
+// itself decodes (MFReadVideoData) into a 3D image, when a library is given.
+// Throws std::runtime_error on unreadable input.
+MImage readImageArgument(const std::string& path, const LoadedLibrary* library = nullptr);
 
 }  // namespace korvel

@@ -50,19 +50,4 @@ TEST(CodecNameTables, NamesBySubtype) {
     }
 }
 
-TEST(CodecNameTables, SubtypeByNameWalksInDataOneOrder) {
-    const auto uncompressed = findSubtypeByName("Uncompressed");
-    ASSERT_TRUE(uncompressed.has_value());
-    EXPECT_EQ(uncompressed->Data1, 0x14u);  // RGB24, the smallest of the three RGB keys
-
-    const auto hevs = findSubtypeByName("HEVS");
-    ASSERT_TRUE(hevs.has_value());
-    EXPECT_TRUE(*hevs == fourCCSubtype("HEVS"));
-
-    EXPECT_FALSE(findSubtypeByName("hevc").has_value());
-    EXPECT_FALSE(findSubtypeByName("H26").has_value());
-    EXPECT_FALSE(findSubtypeByName("dvc ").has_value());
-    EXPECT_TRUE(findSubtypeByName("dvc").has_value());
-}
-
 }  // namespace

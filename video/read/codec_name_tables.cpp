@@ -130,15 +130,6 @@ std::string subtypeName(const SubtypeNameTable& table, const GUID& subtype) {
     return it == table.end() ? std::string() : it->second;
 }
 
-std::optional<GUID> findSubtypeByName(const std::string& name) {
-    for (const auto& [key, entryName] : MFSubtypeNameTable()) {
-        if (entryName == name) {
-            return key;
-        }
-    }
-    return std::nullopt;
-}
-
 }  // namespace TravexUtils
 
 namespace {

@@ -1,11 +1,10 @@
 // Encoding names of video subtypes, for the DirectShow and the Media
-// Foundation readers, and the reverse lookup the video writer uses. Keys are
+// Foundation readers (the video writer looks names up in the latter). Keys are
 // matched on the subtype GUID's first 32-bit field alone. Built at load time,
 // read-only afterwards.
 #pragma once
 
 #include <map>
-#include <optional>
 #include <string>
 
 #include "platform/windows_base.h"
@@ -28,9 +27,5 @@ const SubtypeNameTable& MFSubtypeNameTable();
 
 // The name of a subtype, or the empty string when the table has none.
 std::string subtypeName(const SubtypeNameTable& table, const GUID& subtype);
-
-// The first subtype (in ascending Data1 order) of the Media Foundation table
-// whose name equals the given name exactly; none when no name matches.
-std::optional<GUID> findSubtypeByName(const std::string& name);
 
 }  // namespace TravexUtils

@@ -1,0 +1,240 @@
+// Files the writer makes, read back: through the library's own reader
+// (count, size, rate, duration, pixels within a bound for the codec) and
+// through ffprobe; output paths that cannot be written; the encoder listing.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <limits>
+#include <ostream>
+#include <sstream>
+
+#include "host/stand_in/host_stand_in.h"
+#include "platform/linux/test_control.h"
+#include "tests/support/reference_media.h"
+#include "tests/video_write/writer_test_support.h"
+#include "video/read/frame_layout.h"
+#include "video/read/mf_video_reader.h"
+#include "video/write/global_writer.h"
+
+using namespace TravexUtils;
+using korvel::HostArguments;
+using korvel::ResultKind;
+using morvale_test::WholeVideo;
+namespace TestControl = MorvalePlatform::TestControl;
+
+namespace {
+
+struct ReadBack {
+    VideoInfo info{""};
+    std::vector<uint8_t> frames;  // every frame, packed RGB
+};
+
+ReadBack readBack(const std::string& path) {
+    MFVideoReader reader(path);
+    reader.open();
+    reader.loadProperties();
+    reader.countFrames();
+    ReadBack result{reader.info, {}};
+    const uint32_t count = reader.info.frameCount;
+    FrameRequest request;
+    for (uint32_t i = 0; i < count; ++i) request.insert(i, i);
+    result.frames.resize(count * FrameLayout::frameBytes(reader.info.width, reader.info.height));
+    if (count > 0) reader.readFrames(request, false, result.frames.data(), static_cast<int32_t>(count) - 1, false);
+    reader.releaseSourceReader();
+    return result;
+}
+
+struct Codec {
+    const char* name;
+    const char* extension;
+    double minimumPsnr;  // dB over every frame at 4 Mb/s, 160x120
+};
+
+// At 4 Mb/s for 160x120 every lossy codec keeps this picture near 41 dB,
+// the bound its 4:2:0 chroma sets; the bounds leave 3 dB of room (MPEG-4
+// part 2 runs a dB lower). libvpx's rate control starts VP9 low, near
+// 31 dB on the first frames. Uncompressed RGB comes back exactly.
+const Codec kCodecs[] = {
+    {"H264", "mp4", 38}, {"HEVC", "mp4", 38}, {"MJPG", "avi", 38},
+    {"MP4V", "avi", 36}, {"VP90", "mkv", 28}, {"Uncompressed", "avi", std::numeric_limits<double>::infinity()},
+};
+
+void PrintTo(const Codec& codec, std::ostream* out) { *out << codec.name << " in " << codec.extension; }
+
+class RoundTrip : public morvale_test::WriterTest, public ::testing::WithParamInterface<Codec> {};
+
+TEST_P(RoundTrip, ReadsBackAsWritten) {
+    const Codec& codec = GetParam();
+    WholeVideo video;
+    video.path = output(std::string("clip.") + codec.extension);
+    video.frames = 30;
+    video.width = 160;
+    video.height = 120;
+    video.bitRate = 4000000;
+    video.codec = codec.name;
+    const int code = morvale_test::writeWholeVideo(video);
+    if (code == morvale_test::codeOf("MFMediaTypeSetError")) GTEST_SKIP() << "no encoder opens for " << codec.name;
+    ASSERT_EQ(code, 0);
+
+    const ReadBack back = readBack(video.path);
+    EXPECT_EQ(back.info.frameCount, 30u);
+    EXPECT_EQ(back.info.width, 160u);
+    EXPECT_EQ(back.info.height, 120u);
+    EXPECT_DOUBLE_EQ(back.info.frameRate, 25);
+    EXPECT_NEAR(back.info.duration, 1.2, 1e-3);
+    ASSERT_EQ(back.frames.size(), 30u * 160 * 120 * 3);
+    const std::size_t frameBytes = std::size_t{160} * 120 * 3;
+    for (int i = 0; i < 30; ++i) {
+        const std::vector<uint8_t> written = morvale_test::movingFrame(160, 120, i);
+        EXPECT_GE(morvale_test::psnr(written.data(), back.frames.data() + i * frameBytes, frameBytes),
+                  codec.minimumPsnr)
+            << "frame " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Codecs, RoundTrip, ::testing::ValuesIn(kCodecs),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+class WrittenFiles : public morvale_test::WriterTest {};
+
+// The alpha channel is dropped: RGBA frames come back as their RGB part.
+TEST_F(WrittenFiles, RgbaFramesWriteTheirColours) {
+    WholeVideo video;
+    video.path = output("rgba.avi");
+    video.frames = 3;
+    video.channels = 4;
+    video.codec = "Uncompressed";
+    ASSERT_EQ(morvale_test::writeWholeVideo(video), 0);
+    const ReadBack back = readBack(video.path);
+    ASSERT_EQ(back.info.frameCount, 3u);
+    for (int i = 0; i < 3; ++i) {
+        const std::vector<uint8_t> rgb = morvale_test::movingFrame(video.width, video.height, i, 3);
+        EXPECT_TRUE(std::equal(rgb.begin(), rgb.end(), back.frames.begin() + i * rgb.size())) << "frame " << i;
+    }
+}
+
+std::vector<double> presentationTimes(const std::string& path) {
+    const std::string text = morvale_test::commandOutput(
+        "ffprobe -v error -select_streams v:0 -show_entries frame=pts_time -of csv=p=0 '" + path + "'");
+    std::vector<double> times;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty()) times.push_back(std::stod(line));
+    }
+    return times;
+}
+
+// Frame rate 0 takes one duration per frame: each frame starts where the
+// ones before it end, in every container. Where the container keeps
+// per-frame durations and the codec does not reorder frames, both the
+// library's reader and ffprobe give the durations back.
+TEST_F(WrittenFiles, PerFrameDurationsReadBack) {
+    const std::vector<double> durations = {0.04, 0.1, 0.02, 0.5, 0.04, 1.0 / 30, 0.04, 0.2};
+    std::vector<double> starts;
+    double end = 0;
+    for (double d : durations) {
+        starts.push_back(end);
+        end += d;
+    }
+    struct Case {
+        const char* codec;
+        const char* extension;
+        double tolerance;  // seconds: MP4 counts in 1/90000 s, Matroska in milliseconds
+    };
+    for (const auto& [codec, extension, tolerance] :
+         {Case{"MJPG", "mp4", 1e-4}, Case{"H264", "mp4", 1e-4}, Case{"H264", "mkv", 5e-4}}) {
+        SCOPED_TRACE(std::string(codec) + " in " + extension);
+        WholeVideo video;
+        video.path = output(std::string("uneven.") + extension);
+        video.frames = static_cast<int>(durations.size());
+        video.frameRate = 0;
+        video.durations = durations;
+        video.codec = codec;
+        ASSERT_EQ(morvale_test::writeWholeVideo(video), 0);
+
+        const std::vector<double> times = presentationTimes(video.path);
+        ASSERT_EQ(times.size(), durations.size());
+        for (std::size_t i = 0; i < times.size(); ++i) EXPECT_NEAR(times[i], starts[i], tolerance) << "frame " << i;
+        const ReadBack back = readBack(video.path);
+        EXPECT_EQ(back.info.frameCount, durations.size());
+        EXPECT_NEAR(back.info.duration, end, 1e-3);
+        if (std::string(codec) == "MJPG") {
+            const std::vector<double> probed = morvale_test::packetDurations(video.path);
+            ASSERT_EQ(probed.size(), durations.size());
+            ASSERT_EQ(back.info.frameDurations.size(), durations.size());
+            for (std::size_t i = 0; i < durations.size(); ++i) {
+                EXPECT_NEAR(probed[i], durations[i], 1e-4) << "frame " << i;
+                EXPECT_NEAR(back.info.frameDurations[i], durations[i], 1e-4) << "frame " << i;
+            }
+        }
+    }
+}
+
+// A non-ASCII name is an ordinary name; paths that cannot be written fail
+// where the sink writer is made, with nothing left open.
+TEST_F(WrittenFiles, OutputPaths) {
+    std::filesystem::create_directories(output("folder.mp4"));
+    struct Case {
+        const char* what;
+        std::string path;
+        const char* error;  // empty: written
+    };
+    const Case cases[] = {
+        {"non-ASCII name", output("vid\xC3\xA9o \xE2\x98\x83.mp4"), ""},
+        {"a folder", output("folder.mp4"), "MFObjectCreateError"},
+        {"missing folder", output("missing/clip.mp4"), "MFObjectCreateError"},
+        {"unwritable", "/sys/morvale-unwritable.mp4", "MFObjectCreateError"},
+        {"unknown extension", output("clip.xyz"), "MFObjectCreateError"},
+        {"not UTF-8", output("clip\xC3(.mp4"), "MFObjectCreateError"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WholeVideo video;
+        video.path = c.path;
+        video.frames = 2;
+        const int expected = *c.error ? morvale_test::codeOf(c.error) : 0;
+        EXPECT_EQ(morvale_test::writeWholeVideo(video), expected);
+        if (expected == 0) {
+            EXPECT_EQ(readBack(c.path).info.frameCount, 2u);
+        }
+
+        HostArguments init;
+        morvale_test::addInitArguments(init, c.path, 32, 24);
+        EXPECT_EQ(init.call(MFInitVideoWriter, ResultKind::Boolean), expected);
+        globalVideoWriter().reset();
+        EXPECT_EQ(TestControl::liveObjects(), 0);
+    }
+}
+
+class EncoderListing : public morvale_test::WriterTest {};
+
+TEST_F(EncoderListing, ListsWhatEncodesAndDecodes) {
+    struct Case {
+        const char* container;
+        std::vector<const char*> missing;  // FFmpeg codec names
+        const char* expected;
+        long enumerations;
+    };
+    const Case cases[] = {
+        {"AVI", {}, "H264,HEVC", 4},
+        {"QuickTime", {}, "H264,HEVC", 4},
+        {"avi", {}, "", 0},
+        {"MP4", {}, "", 0},
+        {"", {}, "", 0},
+        {"AVI", {"hevc"}, "H264", 4},
+        {"AVI", {"libx264"}, "HEVC", 4},
+        {"QuickTime", {"h264", "libx265"}, "", 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("'") + c.container + "' without " + std::to_string(c.missing.size()) + " codecs");
+        TestControl::reset();
+        for (const char* codec : c.missing) TestControl::setCodecMissing(codec, true);
+        HostArguments arguments;
+        arguments.addString(c.container);
+        ASSERT_EQ(arguments.call(MFSupportedVideoEncodings, ResultKind::String), 0);
+        EXPECT_STREQ(arguments.result().string, c.expected);
+        EXPECT_EQ(TestControl::callCount("MFTEnumEx"), c.enumerations);
+    }
+}
+
+}  // namespace

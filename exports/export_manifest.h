@@ -110,6 +110,15 @@ inline constexpr auto kExports = [] {
 
         link("sendRegisteredErrors", {}),
         link("MFReadVideoProperties", {A::String}),
+
+        argumentSlots("DSInitVideoReader", {A::String}, R::Boolean),
+        argumentSlots("DSReadNextVideoFrame", {}, R::Image),
+        argumentSlots("DSFinalizeVideoReader", {}, R::Boolean),
+        argumentSlots("DSReadVideoData", {A::String, A::IntegerList}, R::Image),
+        argumentSlots("DSReadVideoFrameCount", {A::String}, R::Integer),
+        argumentSlots("DSReadVideoFrameDurations", {A::String}, R::RealTensor),
+        argumentSlots("DSReadVideoFrameRate", {A::String}, R::Real),
+        link("DSReadVideoProperties", {A::String}),
     };
 }();
 

@@ -59,13 +59,13 @@ report() {
     "$(ratio "${cpu[$2]}" "${cpu[$3]}")" "$(ratio "${peak[$2]}" "${peak[$3]}")"
 }
 
-next_lines() {  # a korvel session reading frame after frame; $1 is an option per read
-  echo "MFInitVideoReader $clip"
-  for _ in $(seq "$frames"); do echo "MFReadNextVideoFrame $1"; done
-  echo "MFFinalizeVideoReader"
+next_lines() {  # a korvel session reading frame after frame; $1 is an option per read, $2 the reader (MF, DS)
+  echo "${2}InitVideoReader $clip"
+  for _ in $(seq "$frames"); do echo "${2}ReadNextVideoFrame $1"; done
+  echo "${2}FinalizeVideoReader"
 }
-next_session() {
-  measure "$1" bash -c "$(declare -f next_lines); clip='$clip'; frames=$frames; next_lines '$2' | '$korvel' >/dev/null"
+next_session() {  # NAME OPTION [READER]
+  measure "$1" bash -c "$(declare -f next_lines); clip='$clip'; frames=$frames; next_lines '$2' '${3:-MF}' | '$korvel' >/dev/null"
 }
 
 mkdir -p "$out/ffmpeg_frames"
@@ -80,6 +80,9 @@ measure opencv "$python" "$root/bench/peer_read.py" opencv "$clip" "$frames" 192
 measure korvel_png "$korvel" MFReadVideoData "$clip" "" --out "$out/frames"  # overwrites the same files
 next_session korvel_next ""
 next_session korvel_next_hashed "--checksum"
+measure ffmpeg_bgr ffmpeg -nostdin -v error -threads 0 -i "$clip" -f rawvideo -pix_fmt bgr24 -y /dev/null
+measure korvel_ds_all "$korvel" DSReadVideoData "$clip" ""
+next_session korvel_ds_next "" DS
 measure korvel_count_once bash -c "echo 'MFReadVideoFrameCount $clip' | '$korvel' >/dev/null"
 measure korvel_count_cached bash -c "for i in 1 2 3 4 5 6 7 8 9 10; do echo 'MFReadVideoFrameCount $clip'; done | '$korvel' >/dev/null"
 
@@ -93,6 +96,9 @@ report "  fresh memory for it vs decoding alone" fresh_memory ffmpeg_null
 report "frame by frame vs ffmpeg writing rgb24" korvel_next ffmpeg_rgb
 report "  korvel hashing each frame too" korvel_next_hashed ffmpeg_rgb
 report "all frames written as PNG" korvel_png ffmpeg_png
+report "DirectShow: all frames vs ffmpeg writing bgr24" korvel_ds_all ffmpeg_bgr
+report "  the same vs the Media Foundation read" korvel_ds_all korvel_all
+report "  frame by frame vs ffmpeg writing bgr24" korvel_ds_next ffmpeg_bgr
 report "frame count: ten calls vs one (cache)" korvel_count_cached korvel_count_once
 report "PyAV vs decoding alone" pyav ffmpeg_null
 report "OpenCV vs decoding alone" opencv ffmpeg_null

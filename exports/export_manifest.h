@@ -119,6 +119,15 @@ inline constexpr auto kExports = [] {
         link("sendRegisteredErrors", {}),
         link("MFReadVideoProperties", {A::String}),
 
+        argumentSlots("DSInitVideoReader", {A::String}, R::Boolean),
+        argumentSlots("DSReadNextVideoFrame", {}, R::Image),
+        argumentSlots("DSFinalizeVideoReader", {}, R::Boolean),
+        argumentSlots("DSReadVideoData", {A::String, A::IntegerList}, R::Image),
+        argumentSlots("DSReadVideoFrameCount", {A::String}, R::Integer),
+        argumentSlots("DSReadVideoFrameDurations", {A::String}, R::RealTensor),
+        argumentSlots("DSReadVideoFrameRate", {A::String}, R::Real),
+        link("DSReadVideoProperties", {A::String}),
+
         argumentSlots("ReadAudioData", {A::String, A::Integer}, R::RawArray),
         link("ReadAudioProperties", {A::String}),
         argumentSlots("WriteAudio", {A::RawArray, A::Integer, A::Integer, A::String}, R::String),

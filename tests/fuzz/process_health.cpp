@@ -35,6 +35,7 @@ std::vector<std::string> ProcessHealth::problems() const {
     expectCount(problems, "hand-backs of unknown host strings", host.invalidHandBacks - invalidHandBacks_);
     expectCount(problems, "live platform objects", MorvalePlatformTest_liveObjects());
     expectCount(problems, "retained compressed packets", MorvalePlatformTest_retainedPackets());
+    expectCount(problems, "streaming threads still running", MorvalePlatformTest_liveStreamingThreads());
     expectCount(problems, "open links", srhost_openLinks());
     expectCount(problems, "link loans not released", srhost_liveLoans());
     expectCount(problems, "link error messages not released", srhost_liveErrorMessages());

@@ -5,7 +5,6 @@
 
 #include "host/stand_in/host_stand_in.h"
 #include "tests/fuzz/process_health.h"
-#include "tests/video_read/export_calls.h"
 
 namespace morvale_fuzz {
 namespace {
@@ -39,25 +38,26 @@ std::optional<long long> integerRule(const SrValue& association, const std::stri
 
 class ReadSession {
 public:
-    ReadSession(const std::string& path, const RegisteredCodes& codes, SessionReport& report)
-        : path_(path), codes_(codes), report_(report) {}
+    ReadSession(const std::string& path, const RegisteredCodes& codes, const ReadingExports& exports,
+                SessionReport& report)
+        : path_(path), codes_(codes), exports_(exports), report_(report) {}
 
     std::optional<FrameSize> properties() {
-        const auto reply = morvale_test::callPropertiesExport(MFReadVideoProperties, {SrValue::ofString(path_)});
-        record("MFReadVideoProperties", reply.code);
-        if (reply.partial) problem("MFReadVideoProperties left an unfinished expression on the link");
+        const auto reply = morvale_test::callPropertiesExport(exports_.properties, {SrValue::ofString(path_)});
+        record(name("ReadVideoProperties"), reply.code);
+        if (reply.partial) problem(name("ReadVideoProperties") + " left an unfinished expression on the link");
         if (reply.code != 0) {
-            if (reply.expression) problem("MFReadVideoProperties failed but wrote a result");
+            if (reply.expression) problem(name("ReadVideoProperties") + " failed but wrote a result");
             return std::nullopt;
         }
         if (!reply.expression || !reply.expression->isFunction("Association")) {
-            problem("MFReadVideoProperties succeeded without writing an association");
+            problem(name("ReadVideoProperties") + " succeeded without writing an association");
             return std::nullopt;
         }
         const auto width = integerRule(*reply.expression, "FrameWidth");
         const auto height = integerRule(*reply.expression, "FrameHeight");
         if (!width || !height || *width <= 0 || *height <= 0) {
-            problem("MFReadVideoProperties sent no positive frame size");
+            problem(name("ReadVideoProperties") + " sent no positive frame size");
             return std::nullopt;
         }
         return FrameSize{*width, *height};
@@ -66,9 +66,9 @@ public:
     std::optional<uint32_t> frameCount() {
         ExportCall call;
         call.string(path_);
-        if (run("MFReadVideoFrameCount", MFReadVideoFrameCount, call, Result::Integer, 0) != 0) return std::nullopt;
+        if (run(name("ReadVideoFrameCount"), exports_.frameCount, call, Result::Integer, 0) != 0) return std::nullopt;
         if (call.integer() < 0 || call.integer() > UINT32_MAX) {
-            problem("MFReadVideoFrameCount returned " + std::to_string(call.integer()));
+            problem(name("ReadVideoFrameCount") + " returned " + std::to_string(call.integer()));
             return std::nullopt;
         }
         return static_cast<uint32_t>(call.integer());
@@ -77,18 +77,18 @@ public:
     void frameDurations(std::optional<uint32_t> count) {
         ExportCall call;
         call.string(path_);
-        if (run("MFReadVideoFrameDurations", MFReadVideoFrameDurations, call, Result::RealTensor, 0) != 0) return;
+        if (run(name("ReadVideoFrameDurations"), exports_.frameDurations, call, Result::RealTensor, 0) != 0) return;
         const auto dims = korvel::tensorDimensions(call.tensor());
         if (dims.size() != 1 || (count && dims[0] != static_cast<mint>(*count))) {
-            problem("MFReadVideoFrameDurations returned a tensor that is not one duration per frame");
+            problem(name("ReadVideoFrameDurations") + " returned a tensor that is not one duration per frame");
         }
     }
 
     void frames(const std::vector<long long>& numbers, mint expectedSlices, FrameSize size) {
         ExportCall call;
         call.string(path_).numbers(numbers);
-        const std::string label = "MFReadVideoData " + numbersText(numbers);
-        if (run(label, MFReadVideoData, call, Result::Image, 1) != 0) return;
+        const std::string label = name("ReadVideoData") + " " + numbersText(numbers);
+        if (run(label, exports_.videoData, call, Result::Image, 1) != 0) return;
         expectImage(label, call.image(), 3, expectedSlices, size);
     }
 
@@ -98,13 +98,13 @@ public:
         {
             ExportCall call;
             call.string(path_);
-            open = run("MFInitVideoReader", MFInitVideoReader, call, Result::Boolean, 0) == 0;
-            if (open && !call.boolean()) problem("MFInitVideoReader succeeded with a False result");
+            open = run(name("InitVideoReader"), exports_.initReader, call, Result::Boolean, 0) == 0;
+            if (open && !call.boolean()) problem(name("InitVideoReader") + " succeeded with a False result");
         }
         for (int i = 0; open && i < maxReads; ++i) {
             ExportCall call;
-            open = run("MFReadNextVideoFrame", MFReadNextVideoFrame, call, Result::Image, 0) == 0;
-            if (open) expectImage("MFReadNextVideoFrame", call.image(), 2, 1, size);
+            open = run(name("ReadNextVideoFrame"), exports_.nextFrame, call, Result::Image, 0) == 0;
+            if (open) expectImage(name("ReadNextVideoFrame"), call.image(), 2, 1, size);
         }
         finalize(open);
     }
@@ -113,9 +113,9 @@ public:
     // successful init and reads, none after any failure closed it.
     void finalize(bool expectOpen) {
         ExportCall call;
-        if (run("MFFinalizeVideoReader", MFFinalizeVideoReader, call, Result::Boolean, 0) != 0) return;
+        if (run(name("FinalizeVideoReader"), exports_.finalizeReader, call, Result::Boolean, 0) != 0) return;
         if (call.boolean() != expectOpen) {
-            problem(expectOpen ? "MFFinalizeVideoReader found no reader to close"
+            problem(expectOpen ? name("FinalizeVideoReader") + " found no reader to close"
                                : "a failed frame-by-frame call left the reader open");
         }
     }
@@ -170,17 +170,46 @@ private:
         if (!shaped) problem(label + " returned an image of another shape than the file's properties");
     }
 
+    // The export's full name: the kind's prefix and the rest.
+    std::string name(const char* rest) const { return std::string(exports_.prefix) + rest; }
+
     const std::string& path_;
     const RegisteredCodes& codes_;
+    const ReadingExports& exports_;
     SessionReport& report_;
 };
 
 }  // namespace
 
-SessionReport readVideoFile(const std::string& path, const RegisteredCodes& codes, const ReadLimits& limits) {
+const ReadingExports& mediaFoundationExports() {
+    static const ReadingExports exports{"MF",
+                                        MFReadVideoProperties,
+                                        MFReadVideoFrameCount,
+                                        MFReadVideoFrameDurations,
+                                        MFReadVideoData,
+                                        MFInitVideoReader,
+                                        MFReadNextVideoFrame,
+                                        MFFinalizeVideoReader};
+    return exports;
+}
+
+const ReadingExports& directShowExports() {
+    static const ReadingExports exports{"DS",
+                                        DSReadVideoProperties,
+                                        DSReadVideoFrameCount,
+                                        DSReadVideoFrameDurations,
+                                        DSReadVideoData,
+                                        DSInitVideoReader,
+                                        DSReadNextVideoFrame,
+                                        DSFinalizeVideoReader};
+    return exports;
+}
+
+SessionReport readVideoFile(const std::string& path, const RegisteredCodes& codes, const ReadLimits& limits,
+                            const ReadingExports& exports) {
     const ProcessHealth health;
     SessionReport report;
-    ReadSession session(path, codes, report);
+    ReadSession session(path, codes, exports, report);
     if (const auto size = session.properties()) {
         const auto count = session.frameCount();
         session.frameDurations(count);

@@ -1,4 +1,4 @@
-// The Media Foundation reading path as a host drives it on one file, through
+// A reading path (Media Foundation or DirectShow) as a host drives it on one file, through
 // the stand-in host's table and host links: properties, frame count and
 // durations, the first, the last and all frames, frame by frame, and the
 // cache entry dropped at the end. The work per file is bounded so that a
@@ -15,8 +15,24 @@
 #include <vector>
 
 #include "tests/fuzz/registered_codes.h"
+#include "tests/video_read/export_calls.h"
 
 namespace morvale_fuzz {
+
+// The exports of one reader kind, and the prefix of their names.
+struct ReadingExports {
+    const char* prefix;  // "MF" or "DS"
+    int (*properties)(KorvelLibraryData, SRLINK);
+    morvale_test::SlotFunction frameCount;
+    morvale_test::SlotFunction frameDurations;
+    morvale_test::SlotFunction videoData;
+    morvale_test::SlotFunction initReader;
+    morvale_test::SlotFunction nextFrame;
+    morvale_test::SlotFunction finalizeReader;
+};
+
+const ReadingExports& mediaFoundationExports();
+const ReadingExports& directShowExports();
 
 struct ReadLimits {
     // Pictures of more pixels are not read at all; only the file's facts are
@@ -43,6 +59,7 @@ struct SessionReport {
 
 // The library must be initialised with the stand-in host's table, with no
 // global frame-by-frame reader open.
-SessionReport readVideoFile(const std::string& path, const RegisteredCodes& codes, const ReadLimits& limits = {});
+SessionReport readVideoFile(const std::string& path, const RegisteredCodes& codes, const ReadLimits& limits = {},
+                            const ReadingExports& exports = mediaFoundationExports());
 
 }  // namespace morvale_fuzz

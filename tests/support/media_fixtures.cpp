@@ -81,6 +81,14 @@ Recipe recipeOf(Fixture fixture) {
             return {"H264OneKeyFrame", "h264_one_key_frame.mp4",
                     testsrc2 + "64x48:rate=25 -frames:v 1300 -c:v libx264 -preset superfast -pix_fmt yuv420p "
                                "-g 100000 -keyint_min 100000 -sc_threshold 0"};
+        case Fixture::RgbTinyAvi:
+            return {"RgbTinyAvi", "rgb24_5x4.avi", testsrc + "5x4:rate=25 -frames:v 3 -c:v rawvideo -pix_fmt bgr24"};
+        case Fixture::H264VfrMkv:
+            return {"H264VfrMkv", "h264_vfr.mkv",
+                    testsrc + "160x120:rate=25 -frames:v 20 -vf \"setpts=N*(N+3)/2/25/TB\" -fps_mode passthrough" +
+                        x264};
+        case Fixture::AudioOnlyM4a:
+            return {"AudioOnlyM4a", "audio_only.m4a", "-f lavfi -t 1 -i sine=frequency=440 -c:a aac"};
         case Fixture::Empty: return {"Empty", "empty.mp4", ""};
         case Fixture::Truncated: return {"Truncated", "truncated.mp4", "first third", Fixture::H264Small};
         case Fixture::Text: return {"Text", "text.mp4", "This is a text file, not a video.\n"};

@@ -28,6 +28,9 @@ enum class Fixture {
     H264Avi,          // 160x120 H.264 with B-frames in AVI (packets without presentation times), 30 frames
     H264Cut,          // H264OpenGop copied from 1.3 s: leading packets the container discards, 67 frames
     H264OneKeyFrame,  // 64x48 H.264 in MP4, B-frames, a single key frame, 1300 frames
+    RgbTinyAvi,       // 5x4 raw BGR24 in AVI (lossless; 15-byte rows padded to 16 in bitmaps), 25 fps, 3 frames
+    H264VfrMkv,       // 160x120 H.264 in Matroska, variable frame rate (gaps of 2, 3, 4, ... frame periods), 20 frames
+    AudioOnlyM4a,     // AAC audio alone in MP4, 1 s
     Empty,            // an empty file named .mp4
     Truncated,        // the first third of H264Small
     Text,             // a line of text named .mp4

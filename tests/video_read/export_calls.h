@@ -23,6 +23,14 @@ int MFReadVideoFrameCount(KorvelLibraryData, mint, MArgument*, MArgument);
 int MFReadVideoFrameDurations(KorvelLibraryData, mint, MArgument*, MArgument);
 int DeleteVideoCache(KorvelLibraryData, mint, MArgument*, MArgument);
 int MFReadVideoProperties(KorvelLibraryData, SRLINK);
+int DSInitVideoReader(KorvelLibraryData, mint, MArgument*, MArgument);
+int DSReadNextVideoFrame(KorvelLibraryData, mint, MArgument*, MArgument);
+int DSFinalizeVideoReader(KorvelLibraryData, mint, MArgument*, MArgument);
+int DSReadVideoData(KorvelLibraryData, mint, MArgument*, MArgument);
+int DSReadVideoFrameCount(KorvelLibraryData, mint, MArgument*, MArgument);
+int DSReadVideoFrameDurations(KorvelLibraryData, mint, MArgument*, MArgument);
+int DSReadVideoFrameRate(KorvelLibraryData, mint, MArgument*, MArgument);
+int DSReadVideoProperties(KorvelLibraryData, SRLINK);
 }
 
 namespace morvale_test {
@@ -50,6 +58,7 @@ public:
 
     bool boolean() const { return arguments_.result().boolean != 0; }
     mint integer() const { return arguments_.result().integer; }
+    double real() const { return arguments_.result().real; }
     MImage image() const { return arguments_.result().image; }
     MTensor tensor() const { return arguments_.result().tensor; }
 

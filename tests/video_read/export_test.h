@@ -24,12 +24,15 @@ protected:
     void TearDown() override {
         ExportCall finalize;
         finalize.run(MFFinalizeVideoReader, ExportCall::Result::Boolean);
+        ExportCall finalizeDS;
+        finalizeDS.run(DSFinalizeVideoReader, ExportCall::Result::Boolean);
         TravexUtils::VideoInfoCache::clear();
         const korvel::HostCounters host = korvel::hostCounters();
         EXPECT_EQ(host.liveArrays(), 0) << "every array the calls made was freed";
         EXPECT_EQ(host.liveStrings, 0) << "every string argument was handed back";
         EXPECT_EQ(host.invalidHandBacks + host.invalidFrees, 0);
         EXPECT_EQ(MorvalePlatform::TestControl::liveObjects(), 0) << "every COM object is released";
+        EXPECT_EQ(MorvalePlatform::TestControl::liveStreamingThreads(), 0) << "every streaming thread ended";
     }
 };
 

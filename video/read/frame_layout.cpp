@@ -41,6 +41,14 @@ void copyRowPortable(const uint8_t* in, uint8_t* out, uint32_t width) {
     }
 }
 
+void copyBgrRowPortable(const uint8_t* in, uint8_t* out, uint32_t width) {
+    for (uint32_t x = 0; x < width; ++x, in += 3, out += 3) {
+        out[0] = in[2];
+        out[1] = in[1];
+        out[2] = in[0];
+    }
+}
+
 #ifdef MORVALE_HAVE_SSSE3_COPY
 // One byte shuffle per four pixels. Each store writes 16 bytes of which 12
 // are pixels; the 4 extra land on the next pixel and a byte of the one after,
@@ -74,6 +82,20 @@ __attribute__((target("avx2"))) void copyRowAvx2(const uint8_t* in, uint8_t* out
     copyRowSsse3(in, out, width - x);
 }
 
+// Five pixels a step: the shuffle reverses each 3-byte pixel of a 16-byte
+// load and leaves the 16th byte zero; that byte lands on the next pixel,
+// which a later step writes, so the loop runs while a sixth pixel follows
+// (which also keeps the 16-byte load inside the row).
+__attribute__((target("ssse3"))) void copyBgrRowSsse3(const uint8_t* in, uint8_t* out, uint32_t width) {
+    const __m128i order = _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, -1);
+    uint32_t x = 0;
+    for (; x + 6 <= width; x += 5, in += 15, out += 15) {
+        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_shuffle_epi8(pixels, order));
+    }
+    copyBgrRowPortable(in, out, width - x);
+}
+
 bool haveSsse3() {
     static const bool available = __builtin_cpu_supports("ssse3");
     return available;
@@ -99,6 +121,19 @@ void copyBgrxRowsToRgb(const uint8_t* source, std::size_t sourceStride, uint8_t*
 #endif
     for (uint32_t r = 0; r < rows; ++r) {
         copyRow(source + r * sourceStride, destination + r * destinationStride, width);
+    }
+}
+
+void copyBgrRowsToRgb(const uint8_t* source, std::ptrdiff_t sourceStride, uint8_t* destination,
+                      std::size_t destinationStride, uint32_t width, uint32_t rows) {
+    void (*copyRow)(const uint8_t*, uint8_t*, uint32_t) = copyBgrRowPortable;
+#ifdef MORVALE_HAVE_SSSE3_COPY
+    if (haveSsse3()) {
+        copyRow = copyBgrRowSsse3;
+    }
+#endif
+    for (uint32_t r = 0; r < rows; ++r) {
+        copyRow(source + static_cast<std::ptrdiff_t>(r) * sourceStride, destination + r * destinationStride, width);
     }
 }
 

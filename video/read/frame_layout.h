@@ -23,4 +23,10 @@ struct FrameLayout {
 void copyBgrxRowsToRgb(const uint8_t* source, std::size_t sourceStride, uint8_t* destination,
                        std::size_t destinationStride, uint32_t width, uint32_t rows);
 
+// Copies rows of 3-byte blue, green, red pixels into rows of 3-byte red,
+// green, blue pixels. A negative sourceStride walks a bottom-up bitmap from
+// its last row (source points at it) to its first.
+void copyBgrRowsToRgb(const uint8_t* source, std::ptrdiff_t sourceStride, uint8_t* destination,
+                      std::size_t destinationStride, uint32_t width, uint32_t rows);
+
 }  // namespace TravexUtils

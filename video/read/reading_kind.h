@@ -24,5 +24,6 @@ struct ReadingKind {
 };
 
 const ReadingKind& mediaFoundationReading();
+const ReadingKind& directShowReading();
 
 }  // namespace TravexUtils

@@ -1,0 +1,172 @@
+// The DirectShow exports as a host calls them: the frame-by-frame reader
+// (its end, its failures and finalizing it half-way), random access and the
+// file's facts through the cache, the five properties, and a stress of many
+// runs that must leave no thread, COM object or host array behind.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "bridge/error_manager.h"
+#include "tests/support/media_fixtures.h"
+#include "tests/support/reference_media.h"
+#include "tests/video_read/export_calls.h"
+#include "tests/video_read/export_test.h"
+#include "video/read/frame_layout.h"
+#include "video/read/video_info_cache.h"
+
+using namespace TravexUtils;
+using morvale_test::ExportCall;
+using morvale_test::Fixture;
+using morvale_test::fixturePath;
+using Result = ExportCall::Result;
+namespace TestControl = MorvalePlatform::TestControl;
+
+namespace {
+
+int code(const char* name) { return ErrorManager::errors().at(name).id(); }
+
+int init(const std::string& path) {
+    ExportCall call;
+    call.string(path);
+    const int result = call.run(DSInitVideoReader, Result::Boolean);
+    EXPECT_TRUE(result != 0 || call.boolean());
+    return result;
+}
+
+// The next frame's code; its pixels into frame when given.
+int next(std::vector<uint8_t>* frame = nullptr) {
+    ExportCall call;
+    const int result = call.run(DSReadNextVideoFrame, Result::Image);
+    if (result == 0 && frame) {
+        const MImage image = call.image();
+        const std::size_t bytes = static_cast<std::size_t>(korvel::imageRows(image) * korvel::imageColumns(image) * 3);
+        frame->assign(korvel::imageData(image), korvel::imageData(image) + bytes);
+    }
+    return result;
+}
+
+bool finalize() {
+    ExportCall call;
+    EXPECT_EQ(call.run(DSFinalizeVideoReader, Result::Boolean), 0);
+    return call.boolean();
+}
+
+using DSExports = morvale_test::ExportTest;
+
+TEST_F(DSExports, GlobalReaderStepsToTheEndAndCloses) {
+    const std::string path = fixturePath(Fixture::RgbTinyAvi);
+    const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(path);
+    const std::size_t frameBytes = FrameLayout::frameBytes(5, 4);
+    EXPECT_EQ(next(), code("ReadFrameError"));
+    ASSERT_EQ(init(path), 0);
+    EXPECT_EQ(init(path), 0) << "the same path again";
+    std::vector<uint8_t> frame;
+    for (std::size_t k = 0; k < 3; ++k) {
+        ASSERT_EQ(next(&frame), 0);
+        EXPECT_EQ(0, std::memcmp(frame.data(), reference.data() + k * frameBytes, frameBytes)) << "frame " << k;
+    }
+    EXPECT_EQ(next(), code("DSEndOfFile"));
+    EXPECT_EQ(next(), code("ReadFrameError")) << "the end of the file closes the reader";
+    EXPECT_FALSE(finalize());
+    EXPECT_EQ(VideoInfoCache::size(), 0u) << "the frame-by-frame reader is not cached";
+}
+
+TEST_F(DSExports, FinalizingHalfWayEndsTheRun) {
+    ASSERT_EQ(init(fixturePath(Fixture::H264Small)), 0);
+    EXPECT_EQ(next(), 0);
+    EXPECT_EQ(next(), 0);
+    EXPECT_EQ(TestControl::liveStreamingThreads(), 1);
+    EXPECT_TRUE(finalize());
+    EXPECT_EQ(TestControl::liveStreamingThreads(), 0);
+    EXPECT_EQ(TestControl::liveObjects(), 0);
+    EXPECT_FALSE(finalize());
+}
+
+TEST_F(DSExports, FailedInitLeavesNoReader) {
+    EXPECT_EQ(init(morvale_test::scratchDirectory("ds_exports") + "/none.avi"), code("DSAddSourceFilterError"));
+    EXPECT_FALSE(finalize()) << "a half-built reader is not kept";
+    ASSERT_EQ(init(fixturePath(Fixture::H264FiveFrames)), 0);
+    EXPECT_EQ(init(fixturePath(Fixture::RgbAvi)), code("ReaderInitializeError"));
+    EXPECT_EQ(next(), code("ReadFrameError")) << "another path closes the open reader";
+    EXPECT_FALSE(finalize());
+}
+
+TEST_F(DSExports, RandomAccessAndFactsComeFromTheCache) {
+    const std::string path = fixturePath(Fixture::RgbAvi);
+    const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(path);
+    const std::size_t frameBytes = FrameLayout::frameBytes(64, 48);
+    {
+        ExportCall call;
+        call.string(path).numbers({3, 1, 3});
+        ASSERT_EQ(call.run(DSReadVideoData, Result::Image), 0);
+        ASSERT_EQ(korvel::imageSlices(call.image()), 3);
+        const uint8_t* data = korvel::imageData(call.image());
+        EXPECT_EQ(0, std::memcmp(data, reference.data() + 2 * frameBytes, frameBytes));
+        EXPECT_EQ(0, std::memcmp(data + frameBytes, reference.data(), frameBytes));
+        EXPECT_EQ(0, std::memcmp(data + 2 * frameBytes, reference.data() + 2 * frameBytes, frameBytes));
+    }
+    const long runs = TestControl::callCount("IMediaControl::Run");
+    ExportCall count;
+    count.string(path);
+    ASSERT_EQ(count.run(DSReadVideoFrameCount, Result::Integer), 0);
+    EXPECT_EQ(count.integer(), 10);
+    ExportCall durations;
+    durations.string(path);
+    ASSERT_EQ(durations.run(DSReadVideoFrameDurations, Result::RealTensor), 0);
+    ASSERT_EQ(korvel::tensorDimensions(durations.tensor()), std::vector<mint>{10});
+    EXPECT_NEAR(static_cast<const double*>(korvel::tensorData(durations.tensor()))[9], 0.04, 1e-9);
+    ExportCall rate;
+    rate.string(path);
+    ASSERT_EQ(rate.run(DSReadVideoFrameRate, Result::Real), 0);
+    EXPECT_NEAR(rate.real(), 25.0, 1e-9);
+    EXPECT_EQ(TestControl::callCount("IMediaControl::Run"), runs) << "counted once, by the first read";
+
+    ExportCall beyond;
+    beyond.string(path).numbers({11});
+    EXPECT_EQ(beyond.run(DSReadVideoData, Result::Image), code("DSInvalidFrameIndex"));
+    EXPECT_TRUE(VideoInfoCache::contains(path)) << "an invalid frame number keeps the entry";
+    ExportCall missing;
+    missing.string(path + ".missing");
+    EXPECT_EQ(missing.run(DSReadVideoFrameCount, Result::Integer), code("DSAddSourceFilterError"));
+    EXPECT_FALSE(VideoInfoCache::contains(path + ".missing"));
+}
+
+TEST_F(DSExports, FivePropertiesWithTheDirectShowEncodingName) {
+    const std::string path = fixturePath(Fixture::MjpegAvi);
+    const auto reply = morvale_test::callPropertiesExport(DSReadVideoProperties, {SrValue::ofString(path)});
+    ASSERT_EQ(reply.code, 0);
+    ASSERT_TRUE(reply.expression.has_value());
+    const SrValue& association = *reply.expression;
+    ASSERT_TRUE(association.isFunction("Association"));
+    const char* const keys[] = {"Duration", "FrameWidth", "FrameHeight", "BitRate", "VideoEncoding"};
+    ASSERT_EQ(association.args.size(), std::size(keys));
+    for (std::size_t i = 0; i < std::size(keys); ++i) EXPECT_EQ(association.args[i].args[0].text, keys[i]);
+    EXPECT_NEAR(association.args[0].args[1].real, 1.0, 1e-9);
+    EXPECT_EQ(association.args[1].args[1].integer, 320);
+    EXPECT_EQ(association.args[2].args[1].integer, 240);
+    EXPECT_EQ(association.args[4].args[1].text, "Motion JPEG");
+
+    const auto missing = morvale_test::callPropertiesExport(DSReadVideoProperties, {SrValue::ofString(path + "x")});
+    EXPECT_EQ(missing.code, code("DSAddSourceFilterError"));
+    EXPECT_FALSE(missing.expression.has_value());
+}
+
+// Many runs in one process: no deadlock, and no thread, COM object or host
+// array left behind (checked after the test).
+TEST_F(DSExports, ManyRunsLeaveNothingBehind) {
+    const std::string path = fixturePath(Fixture::RgbAvi);
+    for (int cycle = 0; cycle < 200; ++cycle) {
+        ASSERT_EQ(init(path), 0) << "cycle " << cycle;
+        for (int k = 0; k <= cycle % 3; ++k) ASSERT_EQ(next(), 0);
+        ASSERT_TRUE(finalize());
+    }
+    for (int call = 0; call < 200; ++call) {
+        ExportCall read;
+        read.string(path).numbers({call % 10 + 1});
+        ASSERT_EQ(read.run(DSReadVideoData, Result::Image), 0) << "call " << call;
+    }
+    EXPECT_EQ(TestControl::liveStreamingThreads(), 0);
+}
+
+}  // namespace

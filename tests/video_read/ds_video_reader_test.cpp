@@ -1,0 +1,196 @@
+// The DirectShow reader on its own: counting and durations from one run of
+// the sample callback, random access and stepping through the buffer
+// callback, the end of a stepping run, which paths go through the AVI
+// splitter, and the pixels of every container and codec against the Media
+// Foundation reader and the ffmpeg tool. (Random access by frame number is
+// checked through the exports.)
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "tests/support/error_expectations.h"
+#include "tests/support/media_fixtures.h"
+#include "tests/support/real_world_media.h"
+#include "tests/support/reference_media.h"
+#include "tests/support/sized_clips.h"
+#include "tests/video_read/ds_reader_test.h"
+#include "video/read/frame_layout.h"
+#include "video/read/frame_numbers.h"
+#include "video/read/mf_video_reader.h"
+
+using namespace TravexUtils;
+using morvale_test::Fixture;
+using morvale_test::fixturePath;
+namespace TestControl = MorvalePlatform::TestControl;
+
+namespace {
+
+using DSReader = morvale_test::DSReaderTest;
+
+std::vector<uint8_t> referenceFrame(const std::vector<uint8_t>& frames, uint32_t width, uint32_t height, int index) {
+    const std::size_t bytes = FrameLayout::frameBytes(width, height);
+    return {frames.begin() + static_cast<std::ptrdiff_t>(bytes * index),
+            frames.begin() + static_cast<std::ptrdiff_t>(bytes * (index + 1))};
+}
+
+TEST_F(DSReader, CountingRunsOnceWithoutConvertingPixels) {
+    DSVideoReader reader(fixturePath(Fixture::H264FiveFrames));
+    reader.countFrames();
+    EXPECT_EQ(reader.info.frameCount, 5u);
+    EXPECT_EQ(TestControl::rgbConversions(), 0) << "counting only looks at sample times";
+    ASSERT_EQ(reader.info.frameDurations.size(), 5u);
+    for (double duration : reader.info.frameDurations) EXPECT_NEAR(duration, 0.04, 1e-9);
+    EXPECT_NEAR(reader.info.frameRate, 25.0, 1e-9) << "frame count / duration";
+
+    const long runs = TestControl::callCount("IMediaControl::Run");
+    reader.releaseGraph();
+    EXPECT_FALSE(reader.graphBuilt());
+    reader.countFrames();
+    EXPECT_TRUE(reader.graphBuilt()) << "a new graph is built";
+    EXPECT_EQ(TestControl::callCount("IMediaControl::Run"), runs) << "but the file is not run again";
+}
+
+TEST_F(DSReader, SampleWithoutTimeCountsAsMinusOne) {
+    TestControl::Quirks quirks;
+    quirks.untimedFrame = 2;
+    TestControl::setQuirks(quirks);
+    DSVideoReader reader(fixturePath(Fixture::H264FiveFrames));
+    reader.countFrames();
+    const std::vector<double> expected{0.04, -1.0, 0.08, 0.04, 0.04};
+    ASSERT_EQ(reader.info.frameDurations.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_NEAR(reader.info.frameDurations[i], expected[i], 1e-9);
+}
+
+TEST_F(DSReader, SteppingDeliversEachFrameThenEndOfFile) {
+    // Width 5: bitmap rows are 16 bytes, host rows 15; the pad byte is never copied.
+    const std::string path = fixturePath(Fixture::RgbTinyAvi);
+    const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(path);
+    DSVideoReader reader(path);
+    reader.loadProperties();
+    ASSERT_EQ(reader.info.width, 5u);
+    ASSERT_EQ(reader.info.height, 4u);
+    std::vector<uint8_t> frame(FrameLayout::frameBytes(5, 4));
+    for (int index = 0; index < 3; ++index) {
+        reader.readNextFrame(frame.data());
+        EXPECT_EQ(frame, referenceFrame(reference, 5, 4, index)) << "frame " << index;
+        EXPECT_EQ(reader.currentFrame(), index);
+    }
+    EXPECT_EQ(TestControl::liveStreamingThreads(), 1) << "the run waits for the next request";
+    EXPECT_RAISES(reader.readNextFrame(frame.data()), "DSEndOfFile", "Error end of file reached");
+}
+
+// Ending a stepping run half-way, by releasing the graph or by destroying
+// the reader, lets the streaming thread go and releases everything.
+TEST_F(DSReader, EndingASteppingRunHalfWayLeavesNothingRunning) {
+    const std::string path = fixturePath(Fixture::H264Small);
+    const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(path);
+    std::vector<uint8_t> frame(FrameLayout::frameBytes(320, 240));
+    for (const bool destroy : {false, true}) {
+        SCOPED_TRACE(destroy ? "destroyed" : "graph released");
+        auto reader = std::make_unique<DSVideoReader>(path);
+        reader->readNextFrame(frame.data());
+        reader->readNextFrame(frame.data());
+        ASSERT_EQ(TestControl::liveStreamingThreads(), 1);
+        if (destroy) {
+            reader.reset();
+        } else {
+            reader->releaseGraph();
+        }
+        EXPECT_EQ(TestControl::liveStreamingThreads(), 0);
+        EXPECT_EQ(TestControl::liveObjects(), 0);
+        if (reader) {
+            // The next step begins a new run on a new graph.
+            reader->readNextFrame(frame.data());
+            EXPECT_EQ(reader->currentFrame(), 0);
+            EXPECT_LE(morvale_test::compareFrames(frame.data(), reference.data(), frame.size()).largest, 3);
+        }
+    }
+}
+
+// Copies a fixture under another name.
+std::string copiedAs(Fixture fixture, const std::string& name) {
+    return morvale_test::madeFixture(name, [fixture](const std::string& path) {
+        std::filesystem::copy_file(fixturePath(fixture), path, std::filesystem::copy_options::overwrite_existing);
+    });
+}
+
+TEST_F(DSReader, OnlyAnAviExtensionTakesTheSplitter) {
+    struct Case {
+        const char* name;
+        Fixture source;
+        bool avi;
+        uint32_t frames;
+    };
+    for (const Case& c : {Case{"CAPITALS.AVI", Fixture::RgbAvi, true, 10},
+                          Case{"x.avi.mp4", Fixture::H264FiveFrames, false, 5},
+                          Case{"no_extension", Fixture::H264FiveFrames, false, 5}}) {
+        SCOPED_TRACE(c.name);
+        TestControl::reset();
+        DSVideoReader reader(copiedAs(c.source, c.name));
+        reader.countFrames();
+        EXPECT_EQ(reader.isAvi(), c.avi);
+        EXPECT_EQ(TestControl::callCount("CoCreateInstance"), c.avi ? 4 : 3) << "graph, [splitter,] grabber, renderer";
+        EXPECT_EQ(reader.info.frameCount, c.frames);
+    }
+}
+
+// Every frame through DirectShow equals every frame through Media
+// Foundation (both come from the platform's one conversion) and the ffmpeg
+// tool's rgb24 frames.
+struct PixelCase {
+    const char* name;
+    std::string (*path)();
+    const char* encodingName;  // from the DirectShow table
+    // Largest difference from the ffmpeg tool's rgb24 in any colour byte: 0
+    // where the platform converts as the tool does; full-range JPEG
+    // pictures round differently.
+    int tolerance;
+};
+
+std::string xvidAvi() { return morvale_test::sizedClip({"mpeg4", "avi", 320, 240, "yuv420p", "-vtag XVID", 4}); }
+std::string hevcMkv() { return morvale_test::sizedClip({"libx265", "mkv", 160, 120, "yuv420p", "", 4}); }
+template <Fixture F>
+std::string fixture() {
+    return fixturePath(F);
+}
+
+const PixelCase kPixelCases[] = {
+    {"H264Mp4", fixture<Fixture::H264FiveFrames>, "H264", 0},
+    {"XvidAvi", xvidAvi, "XVID", 0},
+    {"MjpegAvi", fixture<Fixture::MjpegAvi>, "Motion JPEG", 2},
+    {"Vp9Webm", fixture<Fixture::Vp9Webm>, "", 0},
+    {"HevcMkv", hevcMkv, "", 0},
+    {"VfrMkv", fixture<Fixture::H264VfrMkv>, "H264", 0},
+    {"RgbOdd33x17Avi", fixture<Fixture::RgbOddAvi>, "Uncompressed", 0},
+};
+
+TEST_F(DSReader, PixelsEqualMediaFoundationAndTheFfmpegTool) {
+    for (const PixelCase& c : kPixelCases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = c.path();
+        DSVideoReader ds(path);
+        ds.countFrames();
+        EXPECT_EQ(ds.info.encodingName, c.encodingName);
+        const PlannedRequest plan = planAllFrames(ds.info.frameCount);
+        std::vector<uint8_t> dsFrames(plan.sliceCount * FrameLayout::frameBytes(ds.info.width, ds.info.height));
+        ds.readFrames(plan, dsFrames.data());
+        ds.releaseGraph();
+
+        MFVideoReader mf(path);
+        mf.open();
+        mf.loadProperties();
+        ASSERT_EQ(mf.info.width, ds.info.width);
+        ASSERT_EQ(mf.info.height, ds.info.height);
+        std::vector<uint8_t> mfFrames(dsFrames.size());
+        mf.readFrames(plan, mfFrames.data());
+        mf.releaseSourceReader();
+        EXPECT_TRUE(dsFrames == mfFrames);
+
+        const std::vector<uint8_t> reference = morvale_test::decodedFrames(path, "rgb24");
+        ASSERT_EQ(reference.size(), dsFrames.size()) << "as many frames as the ffmpeg tool decodes";
+        EXPECT_EQ(morvale_test::compareFrames(dsFrames.data(), reference.data(), reference.size()).largest, c.tolerance);
+    }
+}
+
+}  // namespace

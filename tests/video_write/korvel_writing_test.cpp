@@ -10,19 +10,27 @@
 
 using morvale_test::commandOutput;
 
+extern "C" const char* __lsan_default_suppressions();
+extern "C" const char* __tsan_default_suppressions();
+
 namespace {
 
-// libx265 keeps one block per process that FFmpeg's encoder never frees;
-// sanitizer builds of korvel are told so, and report any other leak.
-std::string leakSuppressions() {
-    static const std::string path = morvale_test::writeFixtureFile("korvel_writing.lsan", "leak:libx265.so\n");
-    return path;
+// The sanitizer builds of korvel get the suppressions this test executable
+// carries (tests/support/sanitizer_suppressions.cpp) as files: leaks and
+// races inside FFmpeg and the encoder libraries are theirs, anything else
+// is still reported.
+std::string sanitizerOptions() {
+    static const std::string options =
+        "LSAN_OPTIONS=print_suppressions=0:suppressions=" +
+        morvale_test::writeFixtureFile("korvel_writing.lsan", __lsan_default_suppressions()) +
+        " TSAN_OPTIONS=\"${TSAN_OPTIONS:+$TSAN_OPTIONS:}suppressions=" +
+        morvale_test::writeFixtureFile("korvel_writing.tsan", __tsan_default_suppressions()) + "\"";
+    return options;
 }
 
 std::string korvel(const std::string& arguments, const std::string& input = "") {
     const std::string feed = input.empty() ? "" : "printf '" + input + "' | ";
-    return commandOutput(feed + "LSAN_OPTIONS=print_suppressions=0:suppressions=" + leakSuppressions() + " " + KORVEL_PATH + " " +
-                         arguments + " 2>&1");
+    return commandOutput(feed + sanitizerOptions() + " " + KORVEL_PATH + " " + arguments + " 2>&1");
 }
 
 int probedFrames(const std::string& path) {

@@ -49,7 +49,8 @@ std::string renderRawArray(MRawArray samples, const CallOptions& options) {
     std::string json = "{\"dimensions\":[";
     mint count = 1;
     for (std::size_t i = 0; i < dims.size(); ++i) {
-        json += (i > 0 ? "," : "") + std::to_string(dims[i]);
+        if (i > 0) json += ',';
+        json += std::to_string(dims[i]);
         count *= dims[i];
     }
     json += "]";

@@ -74,15 +74,12 @@ private:
 };
 
 const ReadingKind& scriptedReading() {
-    static const ReadingKind row{
-        .kind = ReaderKind::DirectShow,
-        .create = &makeReader<ScriptedReader>,
-        .invalidFrameIndexError = "DSInvalidFrameIndex",
-        .frameCountError = "DSPropertyGetError",
-        .frameCountDebugText = "Can not get frame count",
-        .propertiesBeforeRequest = false,
-        .propertiesIncludeFrameRate = false,
-    };
+    // The DirectShow row with the scripted reader in place of the real one.
+    static const ReadingKind row = [] {
+        ReadingKind scripted = directShowReading();
+        scripted.create = &makeReader<ScriptedReader>;
+        return scripted;
+    }();
     return row;
 }
 

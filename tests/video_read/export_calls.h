@@ -40,6 +40,10 @@ public:
         arguments_.addString(text);
         return *this;
     }
+    ExportCall& number(mint value) {
+        arguments_.addInteger(value);
+        return *this;
+    }
     ExportCall& numbers(const std::vector<long long>& values) {
         arguments_.addIntegers(values);
         return *this;
@@ -52,6 +56,7 @@ public:
     mint integer() const { return arguments_.result().integer; }
     MImage image() const { return arguments_.result().image; }
     MTensor tensor() const { return arguments_.result().tensor; }
+    MRawArray rawArray() const { return arguments_.result().rawArray; }
 
 private:
     korvel::HostArguments arguments_;

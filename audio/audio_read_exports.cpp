@@ -10,11 +10,11 @@
 
 #include "audio/audio_bodies.h"
 #include "audio/audio_cache.h"
+#include "audio/claimed_samples.h"
 #include "bridge/call_frame.h"
 #include "bridge/export.h"
 #include "bridge/raw_array.h"
 #include "link/property_association.h"
-#include "platform/physical_memory.h"
 
 using namespace TravexUtils;
 
@@ -37,14 +37,6 @@ void forgetAfterRegisteredError(const std::optional<std::string>& path, int code
     if (path && code != kFunctionErrorCode) AudioCache::remove(*path);
 }
 
-// The host is asked only for an array that fits in the machine's memory.
-void checkHostArraySize(uint32_t sampleCount) {
-    const uint64_t memory = MorvalePlatform::physicalMemoryBytes();
-    if (memory != 0 && uint64_t{sampleCount} * sizeof(int16_t) > memory) {
-        ErrorManager::throwException("MemoryError", "The samples do not fit in memory");
-    }
-}
-
 }  // namespace
 
 namespace TravexUtils {
@@ -59,7 +51,7 @@ void readAudioData(MArgumentManager& manager, std::optional<std::string>& path) 
     record.readProperties();
     record.selectStream();
 
-    checkHostArraySize(record.sampleCount);
+    checkClaimedSamples(*path, record.sampleCount);
     RawArray<short> samples({static_cast<mint>(record.channels), static_cast<mint>(record.framesPerChannel)});
     record.readSamples(samples.data());
     manager.setArrayResult(samples);

@@ -1,6 +1,6 @@
 // WAV files for korvel's audio results: through FFmpeg's WAV muxer on
-// Linux (wav_files.cpp); not offered by the Windows build
-// (wav_files_win.cpp), where korvel reports the result without writing it.
+// Linux (wav_files.cpp), through the platform's sink writer on Windows
+// (wav_files_win.cpp).
 #pragma once
 
 #include <cstdint>

@@ -45,6 +45,9 @@ HRESULT PcmOutput::formatFor(IMFMediaType& requested, const MediaType& native, c
     if (!bitsValid || format.channels < 1 || format.channels > 8 || format.sampleRate < 1) {
         return MF_E_INVALIDMEDIATYPE;
     }
+    // The type states its bytes per second in 32 bits; a rate too high for
+    // that (a corrupt header's) cannot be described.
+    if (int64_t{format.blockAlign()} * format.sampleRate > int64_t{UINT32_MAX}) return MF_E_INVALIDMEDIATYPE;
     return S_OK;
 }
 
@@ -57,7 +60,7 @@ ComPtr<MediaType> PcmOutput::currentType(const PcmFormat& format, const GUID& su
     attributes.setUINT32(MF_MT_AUDIO_SAMPLES_PER_SECOND, static_cast<UINT32>(format.sampleRate));
     attributes.setUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, static_cast<UINT32>(format.bitsPerSample));
     attributes.setUINT32(MF_MT_AUDIO_BLOCK_ALIGNMENT, static_cast<UINT32>(format.blockAlign()));
-    attributes.setUINT32(MF_MT_AUDIO_AVG_BYTES_PER_SECOND, static_cast<UINT32>(format.blockAlign() * format.sampleRate));
+    attributes.setUINT32(MF_MT_AUDIO_AVG_BYTES_PER_SECOND, static_cast<UINT32>(int64_t{format.blockAlign()} * format.sampleRate));
     attributes.setUINT32(MF_MT_ALL_SAMPLES_INDEPENDENT, 1);
     return type;
 }

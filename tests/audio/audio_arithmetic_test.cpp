@@ -6,6 +6,7 @@
 #include "audio/audio_chunks.h"
 #include "audio/audio_output_extensions.h"
 #include "audio/audio_record.h"
+#include "audio/claimed_samples.h"
 
 using namespace TravexUtils;
 
@@ -28,6 +29,28 @@ TEST(AudioSampleCount, WholeFramesFromRateDurationAndChannels) {
     for (const Case& c : cases) {
         EXPECT_EQ(audioSampleCount(c.rate, c.duration, c.channels), c.expected)
             << c.rate << " Hz, " << c.duration << " s, " << c.channels << " channels";
+    }
+}
+
+TEST(ClaimedSamples, BelievedAsFarAsTheFileAndTheMemoryCouldHoldThem) {
+    constexpr uint64_t MiB = uint64_t{1} << 20;
+    constexpr uint64_t GiB = uint64_t{1} << 30;
+    struct Case {
+        uint64_t arrayBytes, fileBytes, memoryBytes;
+        bool believed;
+    };
+    const Case cases[] = {
+        {16 * MiB, 100, 8 * GiB, true},            // a few minutes from any file
+        {16 * MiB + 2, 100, 8 * GiB, false},       // a 100-byte file claiming more
+        {1 * GiB, 256 * 1024, 8 * GiB, true},      // 4096 bytes of PCM per file byte
+        {1 * GiB + 2, 256 * 1024, 8 * GiB, false}, // one sample past it
+        {6 * GiB, 0, 8 * GiB, true},               // file size unknown: memory bounds
+        {9 * GiB, 9 * GiB, 8 * GiB, false},        // larger than memory, whatever the file
+        {9 * GiB, 9 * GiB, 0, true},               // nothing known bounds nothing
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(claimedSamplesBelievable(c.arrayBytes, c.fileBytes, c.memoryBytes), c.believed)
+            << c.arrayBytes << " bytes from a file of " << c.fileBytes;
     }
 }
 

@@ -21,6 +21,7 @@ namespace {
 constexpr int kNumericalError = 4;
 constexpr int kObjectCreateError = -61;
 constexpr int kMediaTypeSetError = -67;
+constexpr int kMemoryError = 5;
 
 class AudioReading : public AudioTest {};
 
@@ -167,6 +168,23 @@ TEST_F(AudioReading, BadInputGivesRegisteredErrors) {
     ASSERT_EQ(videoOnly.code, 0);
     EXPECT_TRUE(videoOnly.expression->isFunction("Association"));
     EXPECT_TRUE(videoOnly.expression->args.empty());
+}
+
+// A header may claim days of audio in a file of a few kilobytes; the array
+// would be sized from it before anything is decoded.
+TEST_F(AudioReading, ADurationTheFileCannotHoldIsRefusedBeforeTheArrayIsMade) {
+    const std::string path = audioFile(AudioFile::StereoWav);  // 1.5 s in 265 KB
+    TestControl::Quirks quirks;
+    quirks.reportedDuration = int64_t{100} * 3600 * 10'000'000;  // 100 hours: 63 GB of samples
+    TestControl::setQuirks(quirks);
+    EXPECT_EQ(readAudio(path, 0).code, kMemoryError);
+    EXPECT_EQ(korvel::hostCounters().arraysFreed, 0) << "no array was asked for";
+    EXPECT_FALSE(TravexUtils::AudioCache::contains(path));
+    quirks.reportedDuration = int64_t{3} * 60 * 10'000'000;  // 3 minutes: within what the file can hold
+    TestControl::setQuirks(quirks);
+    const AudioRead padded = readAudio(path, 0);
+    EXPECT_EQ(padded.code, 0);
+    EXPECT_EQ(padded.dimensions, (std::vector<mint>{2, 44100 * 180}));
 }
 
 // A failure at each platform step of a read: its registered error, and the

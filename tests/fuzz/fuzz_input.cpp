@@ -15,6 +15,7 @@ namespace {
 
 constexpr std::array<std::string_view, 9> kExtensions = {".mp4", ".mov", ".mkv", ".webm", ".avi",
                                                         ".wmv", ".ts",  ".mpg", ".flv"};
+constexpr std::array<std::string_view, 6> kAudioExtensions = {".wav", ".m4a", ".mp4", ".mp3", ".flac", ".mkv"};
 
 fs::path defaultParent() {
     std::error_code error;
@@ -25,15 +26,16 @@ fs::path defaultParent() {
 }  // namespace
 
 std::span<const std::string_view> containerExtensions() { return kExtensions; }
+std::span<const std::string_view> audioExtensions() { return kAudioExtensions; }
 
-MediaInput splitInput(std::span<const uint8_t> input) {
-    if (input.empty()) return {input, kExtensions[0]};
-    return {input.first(input.size() - 1), kExtensions[input.back() % kExtensions.size()]};
+MediaInput splitInput(std::span<const uint8_t> input, std::span<const std::string_view> extensions) {
+    if (input.empty()) return {input, extensions[0]};
+    return {input.first(input.size() - 1), extensions[input.back() % extensions.size()]};
 }
 
-uint8_t extensionSelector(std::string_view extension) {
-    for (std::size_t i = 0; i < kExtensions.size(); ++i) {
-        if (kExtensions[i] == extension) return static_cast<uint8_t>(i);
+uint8_t extensionSelector(std::string_view extension, std::span<const std::string_view> extensions) {
+    for (std::size_t i = 0; i < extensions.size(); ++i) {
+        if (extensions[i] == extension) return static_cast<uint8_t>(i);
     }
     throw std::invalid_argument("no selector for extension " + std::string(extension));
 }

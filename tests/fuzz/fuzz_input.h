@@ -15,20 +15,24 @@
 namespace morvale_fuzz {
 
 // Extensions of the containers the platform reads, indexed by the selector
-// byte modulo their count.
+// byte modulo their count: the video containers, and the audio files and
+// containers (the reading targets each take one list).
 std::span<const std::string_view> containerExtensions();
+std::span<const std::string_view> audioExtensions();
 
 struct MediaInput {
     std::span<const uint8_t> content;  // the file's bytes
     std::string_view extension;        // ".mp4", ".mkv", ...
 };
 
-// Empty input: an empty file named .mp4.
-MediaInput splitInput(std::span<const uint8_t> input);
+// Empty input: an empty file with the list's first extension.
+MediaInput splitInput(std::span<const uint8_t> input,
+                      std::span<const std::string_view> extensions = containerExtensions());
 
 // The selector byte that splitInput reads as extension, for making seeds;
 // throws std::invalid_argument for an extension not in the list.
-uint8_t extensionSelector(std::string_view extension);
+uint8_t extensionSelector(std::string_view extension,
+                          std::span<const std::string_view> extensions = containerExtensions());
 
 // A directory of this process's input files, removed with everything in it
 // when the object goes.

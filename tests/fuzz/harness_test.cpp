@@ -14,6 +14,7 @@
 #include "platform/linux/test_control.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/fuzz/process_health.h"
+#include "tests/fuzz/read_audio_session.h"
 #include "tests/fuzz/read_video_session.h"
 #include "tests/fuzz/registered_codes.h"
 #include "tests/support/media_fixtures.h"
@@ -60,6 +61,8 @@ TEST(FuzzInput, LastByteChoosesTheExtensionOfTheBytesBeforeIt) {
         EXPECT_EQ(splitInput(seed).extension, extension);
     }
     EXPECT_THROW(extensionSelector(".txt"), std::invalid_argument);
+    const std::vector<uint8_t> audioSeed = {0x52, extensionSelector(".flac", audioExtensions())};
+    EXPECT_EQ(splitInput(audioSeed, audioExtensions()).extension, ".flac");
 }
 
 TEST(FuzzInput, RewritingAPathLeavesOnlyTheNewBytesAndTheDirectoryGoesAtTheEnd) {
@@ -232,6 +235,31 @@ TEST_F(LoadedLibrary, ABrokenFileFailsWithARegisteredCodeAndLeavesNothing) {
         EXPECT_TRUE(report.problems.empty()) << name << "\n" << joined(report.problems);
         ASSERT_FALSE(report.calls.empty());
         EXPECT_NE(report.calls.front().code, 0) << name;
+    }
+}
+
+// One audio stream (AAC, before the video): streams 0 and 1 read it, 2 is
+// refused; a file that is not media fails every call; both stay healthy.
+TEST_F(LoadedLibrary, AudioFilesGoThroughEveryAudioCall) {
+    struct Case {
+        morvale_test::Fixture fixture;
+        std::vector<bool> succeeded;
+    };
+    const Case cases[] = {
+        {morvale_test::Fixture::AudioFirstMp4, {true, true, true, false, true, true}},
+        {morvale_test::Fixture::Text, {false, false, false, false, true, true}},
+    };
+    const std::vector<std::string> calls = {"ReadAudioProperties", "ReadAudioData 0",  "ReadAudioData 1",
+                                            "ReadAudioData 2",     "DeleteAudioCache", "DeleteAudioCache"};
+    const RegisteredCodes codes = RegisteredCodes::fetch();
+    for (const auto& c : cases) {
+        const std::string name = morvale_test::fixtureName(c.fixture);
+        const SessionReport report = readAudioFile(morvale_test::fixturePath(c.fixture), codes);
+        EXPECT_TRUE(report.problems.empty()) << name << "\n" << joined(report.problems);
+        ASSERT_EQ(callNames(report), calls) << name;
+        for (std::size_t i = 0; i < calls.size(); ++i) {
+            EXPECT_EQ(report.calls[i].code == 0, c.succeeded[i]) << name << ": " << calls[i];
+        }
     }
 }
 

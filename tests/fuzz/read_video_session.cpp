@@ -5,6 +5,8 @@
 
 #include "host/stand_in/host_stand_in.h"
 #include "tests/fuzz/process_health.h"
+#include "tests/fuzz/session_checks.h"
+#include "tests/video_read/export_calls.h"
 
 namespace morvale_fuzz {
 namespace {
@@ -26,36 +28,17 @@ std::string numbersText(const std::vector<long long>& numbers) {
     return text + "}";
 }
 
-std::optional<long long> integerRule(const SrValue& association, const std::string& key) {
-    for (const SrValue& rule : association.args) {
-        if (rule.isFunction("Rule") && rule.args.size() == 2 && rule.args[0].text == key &&
-            rule.args[1].kind == SrValue::Kind::Integer) {
-            return rule.args[1].integer;
-        }
-    }
-    return std::nullopt;
-}
-
-class ReadSession {
+class ReadSession : private CheckedCalls {
 public:
     ReadSession(const std::string& path, const RegisteredCodes& codes, const ReadingExports& exports,
                 SessionReport& report)
-        : path_(path), codes_(codes), exports_(exports), report_(report) {}
+        : CheckedCalls(codes, report), path_(path), exports_(exports) {}
 
     std::optional<FrameSize> properties() {
-        const auto reply = morvale_test::callPropertiesExport(exports_.properties, {SrValue::ofString(path_)});
-        record(name("ReadVideoProperties"), reply.code);
-        if (reply.partial) problem(name("ReadVideoProperties") + " left an unfinished expression on the link");
-        if (reply.code != 0) {
-            if (reply.expression) problem(name("ReadVideoProperties") + " failed but wrote a result");
-            return std::nullopt;
-        }
-        if (!reply.expression || !reply.expression->isFunction("Association")) {
-            problem(name("ReadVideoProperties") + " succeeded without writing an association");
-            return std::nullopt;
-        }
-        const auto width = integerRule(*reply.expression, "FrameWidth");
-        const auto height = integerRule(*reply.expression, "FrameHeight");
+        const auto reply = runOverLink(name("ReadVideoProperties"), exports_.properties, path_);
+        if (!reply) return std::nullopt;
+        const auto width = integerRule(*reply, "FrameWidth");
+        const auto height = integerRule(*reply, "FrameHeight");
         if (!width || !height || *width <= 0 || *height <= 0) {
             problem(name("ReadVideoProperties") + " sent no positive frame size");
             return std::nullopt;
@@ -120,49 +103,9 @@ public:
         }
     }
 
-    // Drops the file's cache entry; asking again must find nothing.
-    void dropCacheEntry() {
-        {
-            ExportCall call;
-            call.string(path_);
-            run("DeleteVideoCache", DeleteVideoCache, call, Result::Boolean, 0);
-        }
-        ExportCall again;
-        again.string(path_);
-        if (run("DeleteVideoCache", DeleteVideoCache, again, Result::Boolean, 0) == 0 && again.boolean()) {
-            problem("DeleteVideoCache left an entry for the file");
-        }
-    }
+    void dropCacheEntry() { CheckedCalls::dropCacheEntry("DeleteVideoCache", DeleteVideoCache, path_); }
 
 private:
-    void problem(const std::string& text) { report_.problems.push_back(text); }
-
-    void record(const std::string& label, int code) {
-        report_.calls.push_back({label, code});
-        if (code != 0 && !codes_.contains(code)) {
-            problem(label + " returned the unregistered code " + std::to_string(code));
-        }
-    }
-
-    // Runs one argument-slot call and checks what the host holds right after
-    // it, before the call's own arguments and result are freed.
-    int run(const std::string& label, morvale_test::SlotFunction fn, ExportCall& call, Result kind,
-            long argumentArrays) {
-        const int code = call.run(fn, kind);
-        record(label, code);
-        const korvel::HostCounters host = korvel::hostCounters();
-        if (host.liveStrings != 0) problem(label + " did not hand back its string argument");
-        const bool arrayResult = kind == Result::Image || kind == Result::RealTensor;
-        const bool resultGiven = call.image() != nullptr || call.tensor() != nullptr;
-        if (code != 0 && resultGiven) problem(label + " failed but handed over a result");
-        if (code == 0 && arrayResult && !resultGiven) problem(label + " succeeded without a result");
-        const long expectedArrays = argumentArrays + (resultGiven ? 1 : 0);
-        if (host.liveArrays() != expectedArrays) {
-            problem(label + " left " + std::to_string(host.liveArrays() - expectedArrays) + " host array(s) behind");
-        }
-        return code;
-    }
-
     void expectImage(const std::string& label, MImage image, mint rank, mint slices, FrameSize size) {
         const bool shaped = korvel::imageRank(image) == rank && korvel::imageSlices(image) == (rank == 3 ? slices : 0) &&
                             korvel::imageColumns(image) == size.width && korvel::imageRows(image) == size.height &&
@@ -174,9 +117,7 @@ private:
     std::string name(const char* rest) const { return std::string(exports_.prefix) + rest; }
 
     const std::string& path_;
-    const RegisteredCodes& codes_;
     const ReadingExports& exports_;
-    SessionReport& report_;
 };
 
 }  // namespace

@@ -1,21 +1,19 @@
-// A reading path (Media Foundation or DirectShow) as a host drives it on one file, through
+// The Media Foundation reading path as a host drives it on one file, through
 // the stand-in host's table and host links: properties, frame count and
 // durations, the first, the last and all frames, frame by frame, and the
 // cache entry dropped at the end. The work per file is bounded so that a
 // file claiming a huge picture or many frames cannot run for seconds.
 //
-// Every call is checked as it returns: a failure code must be one the
-// library registered, a failed call hands back no result and keeps no host
-// array, the path string is handed back, results have the shape asked for.
-// Afterwards the process must hold nothing of the file (ProcessHealth).
+// Every call is checked as it returns (session_checks.h) and its result
+// must have the shape asked for. Afterwards the process must hold nothing
+// of the file (ProcessHealth).
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "tests/fuzz/registered_codes.h"
-#include "tests/video_read/export_calls.h"
+#include "tests/fuzz/session_checks.h"
 
 namespace morvale_fuzz {
 
@@ -45,16 +43,6 @@ struct ReadLimits {
     uint32_t maxFramesForAll = 8;
     // Frame-by-frame reads before the reader is finalised.
     int maxNextFrames = 4;
-};
-
-struct ExportOutcome {
-    std::string call;  // export name, with the frame numbers for MFReadVideoData
-    int code = 0;
-};
-
-struct SessionReport {
-    std::vector<ExportOutcome> calls;
-    std::vector<std::string> problems;  // empty when the library stayed healthy
 };
 
 // The library must be initialised with the stand-in host's table, with no

@@ -48,6 +48,10 @@ public:
         arguments_.addString(text);
         return *this;
     }
+    ExportCall& number(mint value) {
+        arguments_.addInteger(value);
+        return *this;
+    }
     ExportCall& numbers(const std::vector<long long>& values) {
         arguments_.addIntegers(values);
         return *this;
@@ -61,6 +65,7 @@ public:
     double real() const { return arguments_.result().real; }
     MImage image() const { return arguments_.result().image; }
     MTensor tensor() const { return arguments_.result().tensor; }
+    MRawArray rawArray() const { return arguments_.result().rawArray; }
 
 private:
     korvel::HostArguments arguments_;

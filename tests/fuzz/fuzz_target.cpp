@@ -1,5 +1,5 @@
-// The reading targets' shared body; see read_video_fuzzing.h.
-#include "tests/fuzz/read_video_fuzzing.h"
+// initialiseTarget and readInput; see fuzz_target.h.
+#include "tests/fuzz/fuzz_target.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -7,16 +7,16 @@
 #include <optional>
 #include <utility>
 
+#include "host/sr64i4/sr_host.h"
+#include "host/stand_in/host_stand_in.h"
 #include "platform/linux/test_control.h"
 #include "tests/fuzz/fuzz_input.h"
-#include "tests/fuzz/registered_codes.h"
 #include "tests/video_read/export_calls.h"
 
 namespace morvale_fuzz {
 namespace {
 
-// Process-wide, like the host's own state: the library is initialised once
-// and its error table fetched once.
+// Process-wide, like the host's own state.
 struct TargetState {
     explicit TargetState(RegisteredCodes registered) : codes(std::move(registered)) {}
 
@@ -31,29 +31,29 @@ std::optional<TargetState>& targetState() {
 
 }  // namespace
 
-int initializeReadingTarget(const char* target) {
+void initialiseTarget(const char* name) {
     try {
         // Frame threads would be started and stopped on every decoder the
         // library opens, several times per input: far dearer than decoding
         // a tiny file on the calling thread.
         MorvalePlatformTest_setDecoderThreads(1);
         if (KorvelLibrary_initialize(korvel::hostLibraryData()) != 0) {
-            std::fprintf(stderr, "%s: the library did not initialise\n", target);
+            std::fprintf(stderr, "%s: the library did not initialise\n", name);
             std::abort();
         }
         targetState().emplace(RegisteredCodes::fetch());
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s: %s\n", target, e.what());
+        std::fprintf(stderr, "%s: %s\n", name, e.what());
         std::abort();
     }
-    return 0;
 }
 
-int readInput(const char* target, const ReadingExports& exports, const uint8_t* data, std::size_t size) {
+int readInput(const char* name, std::span<const uint8_t> bytes, std::span<const std::string_view> extensions,
+              ReadingSession session) {
     TargetState& state = *targetState();
-    const MediaInput input = splitInput({data, size});
+    const MediaInput input = splitInput(bytes, extensions);
     const std::string path = state.files.write(input);
-    const SessionReport report = readVideoFile(path, state.codes, {}, exports);
+    const SessionReport report = session(path, state.codes);
     if (report.problems.empty()) {
         // The stand-ins log calls and count them; forgetting that now keeps
         // an input's allocations balanced, so libFuzzer runs its leak check
@@ -62,7 +62,7 @@ int readInput(const char* target, const ReadingExports& exports, const uint8_t* 
         MorvalePlatformTest_reset();
         return 0;
     }
-    std::fprintf(stderr, "%s: the library is not healthy after a %s file of %zu bytes\n", target,
+    std::fprintf(stderr, "%s: the library is not healthy after a %s file of %zu bytes\n", name,
                  std::string(input.extension).c_str(), input.content.size());
     for (const auto& call : report.calls) std::fprintf(stderr, "  %s -> %d\n", call.call.c_str(), call.code);
     for (const auto& problem : report.problems) std::fprintf(stderr, "  problem: %s\n", problem.c_str());

@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -38,10 +39,14 @@ std::vector<uint8_t> movingFrame(uint32_t width, uint32_t height, int index, int
             const int ix = static_cast<int>(x);
             const int iy = static_cast<int>(y);
             const bool inSquare = ix >= squareLeft && ix < squareLeft + 8 && iy >= squareTop && iy < squareTop + 8;
-            pixel[0] = inSquare ? 255 : triangle((ix + iy) * 2 + index * 6);
-            pixel[1] = inSquare ? 255 : triangle(iy * 3 + index * 2);
-            pixel[2] = inSquare ? 255 : triangle(ix * 3 + index * 4);
-            if (channels == 4) pixel[3] = static_cast<uint8_t>(ix * 7 + index);
+            const uint8_t colour[4] = {
+                inSquare ? uint8_t{255} : triangle((ix + iy) * 2 + index * 6),
+                inSquare ? uint8_t{255} : triangle(iy * 3 + index * 2),
+                inSquare ? uint8_t{255} : triangle(ix * 3 + index * 4),
+                static_cast<uint8_t>(ix * 7 + index),
+            };
+            // Grey and two-channel frames (refused by the writer) take the first channels.
+            std::copy_n(colour, channels, pixel);
         }
     }
     return frame;

@@ -49,10 +49,7 @@ TEST_F(AudioWriting, ArgumentsAreCheckedWithTheirTextsBeforeAnyFile) {
          "Invalid sample rate: received 22050 expected 44100 Hz or 48000 Hz"},
         {{2, 4}, 48000, 64000, "a.m4a", "NumericalError",
          "Invalid bitrate: received 64000 expected one of the following: 96000, 128000, 160000, 192000"},
-        {{1, 4}, 44100, 96000, "noextension", "TypeError", "Invalid output file extension"},
-        {{1, 4}, 44100, 96000, "ends.", "TypeError", "Invalid output file extension"},
         {{1, 4}, 44100, 96000, "a.ogg", "TypeError", "Invalid output file extension"},
-        {{1, 4}, 44100, 96000, "a.b/c", "TypeError", "Invalid output file extension"},
         {{1, 4}, 44100, 96000, "missing/a.m4a", "MFObjectCreateError", "Can't create Sink Writer from url"},
     };
     for (const Case& c : cases) {

@@ -136,19 +136,6 @@ TEST(MediaType, IsEqualReportsWhatDiffers) {
     EXPECT_FALSE(compressed);
 }
 
-TEST(MediaType, AttributeHelpersPackHighAndLowHalves) {
-    auto type = videoType(1920, 1080);
-    UINT64 packed = 0;
-    ASSERT_EQ(type->GetUINT64(MF_MT_FRAME_SIZE, &packed), S_OK);
-    EXPECT_EQ(packed, (UINT64{1920} << 32) | 1080);
-    ASSERT_EQ(MFSetAttributeRatio(type.get(), MF_MT_FRAME_RATE, 30000, 1001), S_OK);
-    UINT32 numerator = 0;
-    UINT32 denominator = 0;
-    ASSERT_EQ(MFGetAttributeRatio(type.get(), MF_MT_FRAME_RATE, &numerator, &denominator), S_OK);
-    EXPECT_EQ(numerator, 30000u);
-    EXPECT_EQ(denominator, 1001u);
-}
-
 TEST(Sample, TimesAndBuffersBehaveAsOnWindows) {
     ComPtr<IMFSample> sample;
     ASSERT_EQ(MFCreateSample(&sample), S_OK);

@@ -24,30 +24,6 @@ namespace {
 namespace TestControl = MorvalePlatform::TestControl;
 using Frames = std::vector<std::vector<uint8_t>>;
 
-// One pass asking for every buffer as its sample comes; a buffer that fails
-// leaves its frame empty and its result in results.
-Frames framesInOrder(ReaderSession& session, const std::string& path, std::vector<HRESULT>& results) {
-    Frames frames;
-    auto reader = session.openRgb32(path);
-    if (!reader) return frames;
-    for (;;) {
-        ReadResult read = readVideoSample(reader.get());
-        EXPECT_EQ(read.hr, S_OK);
-        if (read.hr != S_OK || (read.flags & MF_SOURCE_READERF_ENDOFSTREAM) || !read.sample) break;
-        ComPtr<IMFMediaBuffer> buffer;
-        results.push_back(read.sample->ConvertToContiguousBuffer(&buffer));
-        frames.push_back(buffer ? sampleBytes(read.sample.get()) : std::vector<uint8_t>{});
-    }
-    return frames;
-}
-
-Frames framesInOrder(ReaderSession& session, const std::string& path) {
-    std::vector<HRESULT> results;
-    Frames frames = framesInOrder(session, path, results);
-    for (size_t i = 0; i < results.size(); ++i) EXPECT_EQ(results[i], S_OK) << "frame " << i;
-    return frames;
-}
-
 // Frame index asked for alone: the samples before it are read and released
 // unseen, as the library does for a single frame.
 std::vector<uint8_t> frameAlone(ReaderSession& session, const std::string& path, size_t index) {
@@ -98,8 +74,8 @@ class IsolatedDamageIsConcealed : public DamagedMedia, public ::testing::WithPar
 
 TEST_P(IsolatedDamageIsConcealed, ByTheNearestEarlierPictureInEveryOrder) {
     const std::string damaged = GetParam().damage();
-    const Frames clean = framesInOrder(session_, GetParam().clean());
-    const Frames inOrder = framesInOrder(session_, damaged);
+    const Frames clean = everyFrame(session_, GetParam().clean());
+    const Frames inOrder = everyFrame(session_, damaged);
     ASSERT_EQ(inOrder.size(), clean.size()) << "the count does not change";
     size_t lost = 0;
     std::optional<size_t> lastGood;
@@ -187,19 +163,17 @@ TEST_F(DamagedMedia, PicturesDecodedOutOfPlaceGoToTheirOwnFrames) {
     // own picture as ffmpeg decodes it, or else the nearest earlier one.
     const std::string damaged = morvale_test::withMediaBytesZeroed(morvale_test::twentyFramesH264(),
                                                                    "h264_20_frames_4k_zeroed.mp4", 3952, 4096);
-    auto reader = session_.openRgb32(damaged);
-    ASSERT_TRUE(reader);
     std::vector<LONGLONG> times;
     Frames inOrder;
-    for (;;) {
-        ReadResult read = readVideoSample(reader.get());
-        ASSERT_EQ(read.hr, S_OK);
-        if (read.flags & MF_SOURCE_READERF_ENDOFSTREAM) break;
-        ASSERT_TRUE(read.sample);
-        times.push_back(read.timestamp);
-        inOrder.push_back(sampleBytes(read.sample.get()));
+    {
+        auto reader = session_.openRgb32(damaged);
+        ASSERT_TRUE(reader);
+        for (SampleRead& sample : readToEnd(reader.get(), everySample)) {
+            EXPECT_EQ(sample.bufferResult, S_OK);
+            times.push_back(sample.timestamp);
+            inOrder.push_back(std::move(sample.pixels));
+        }
     }
-    reader.reset();
     ASSERT_EQ(inOrder.size(), 20u);
     const std::map<LONGLONG, std::vector<uint8_t>> ffmpeg = ffmpegPicturesByTime(damaged, inOrder[0].size());
     ASSERT_LT(ffmpeg.size(), 20u) << "the damage costs frames";
@@ -226,17 +200,18 @@ TEST_F(DamagedMedia, PicturesDecodedOutOfPlaceGoToTheirOwnFrames) {
 TEST_F(DamagedMedia, AFrameWithNoEarlierPictureFailsItsBufferAlone) {
     const std::string clean = mjpegClip();
     const std::string damaged = morvale_test::withPacketsZeroed(clean, "mjpeg_317x239_zeroed_0.avi", {0});
-    const Frames reference = framesInOrder(session_, clean);
-    std::vector<HRESULT> results;
-    const Frames frames = framesInOrder(session_, damaged, results);
+    const Frames reference = everyFrame(session_, clean);
+    auto reader = session_.openRgb32(damaged);
+    ASSERT_TRUE(reader);
+    const std::vector<SampleRead> frames = readToEnd(reader.get(), everySample);
     ASSERT_EQ(frames.size(), reference.size());
-    EXPECT_EQ(results[0], MF_E_INVALID_STREAM_DATA);
+    EXPECT_EQ(frames[0].bufferResult, MF_E_INVALID_STREAM_DATA);
     for (size_t i = 1; i < frames.size(); ++i) {
-        EXPECT_EQ(results[i], S_OK) << "frame " << i;
-        EXPECT_TRUE(frames[i] == reference[i]) << "frame " << i;
+        EXPECT_EQ(frames[i].bufferResult, S_OK) << "frame " << i;
+        EXPECT_TRUE(frames[i].pixels == reference[i]) << "frame " << i;
     }
     // Again on every request.
-    auto reader = session_.openRgb32(damaged);
+    reader = session_.openRgb32(damaged);
     ASSERT_TRUE(reader);
     ReadResult first = readVideoSample(reader.get());
     ASSERT_TRUE(first.sample);

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <random>
 
 #include "media_probes.h"
@@ -27,70 +26,6 @@ protected:
     void TearDown() override { TestControl::reset(); }
 };
 
-// What ReadSample says about one sample, without its buffer.
-struct SampleFacts {
-    HRESULT timeResult = E_FAIL;
-    LONGLONG time = 0;
-    LONGLONG duration = 0;
-    DWORD flags = 0;
-};
-
-SampleFacts factsOf(const ReadResult& read) {
-    SampleFacts facts;
-    facts.flags = read.flags;
-    facts.timeResult = read.sample->GetSampleTime(&facts.time);
-    EXPECT_EQ(read.sample->GetSampleDuration(&facts.duration), S_OK);
-    return facts;
-}
-
-// Reads every sample; asks for the buffers only when withBuffers.
-std::vector<SampleFacts> readFacts(IMFSourceReader* reader, bool withBuffers) {
-    std::vector<SampleFacts> all;
-    for (;;) {
-        ReadResult read = readVideoSample(reader);
-        EXPECT_EQ(read.hr, S_OK);
-        if (read.hr != S_OK || (read.flags & MF_SOURCE_READERF_ENDOFSTREAM)) break;
-        if (!read.sample) {
-            ADD_FAILURE() << "no sample before the end";
-            break;
-        }
-        all.push_back(factsOf(read));
-        if (withBuffers) sampleBytes(read.sample.get());
-    }
-    return all;
-}
-
-// Every frame's bytes, asking for each buffer as its sample comes: the
-// decode of every frame in order, the reference for all the orders below.
-std::vector<std::vector<uint8_t>> sequentialFrames(ReaderSession& session, const std::string& path) {
-    auto reader = session.openRgb32(path);
-    std::vector<std::vector<uint8_t>> frames;
-    if (!reader) return frames;
-    for (;;) {
-        ReadResult read = readVideoSample(reader.get());
-        if (read.hr != S_OK || (read.flags & MF_SOURCE_READERF_ENDOFSTREAM) || !read.sample) break;
-        frames.push_back(sampleBytes(read.sample.get()));
-    }
-    return frames;
-}
-
-// Largest difference in any colour byte between our frames and the ffmpeg
-// tool's BGRA decode of the same file.
-int largestDifferenceFromFfmpeg(const std::vector<std::vector<uint8_t>>& frames, const std::string& path) {
-    const std::vector<uint8_t> reference = ffmpegBgraFrames(path);
-    size_t offset = 0;
-    int largest = 0;
-    for (const auto& frame : frames) {
-        if (offset + frame.size() > reference.size()) return 256;
-        for (size_t i = 0; i < frame.size(); ++i) {
-            if (i % 4 == 3) continue;
-            largest = std::max(largest, std::abs(int{frame[i]} - int{reference[offset + i]}));
-        }
-        offset += frame.size();
-    }
-    return offset == reference.size() ? largest : 256;
-}
-
 // Reading without buffers ------------------------------------------------
 
 class SamplesWithoutBuffers : public LazyDecoding, public ::testing::WithParamInterface<Fixture> {};
@@ -101,7 +36,7 @@ TEST_P(SamplesWithoutBuffers, DecodeNothingAndFollowTheDecodedFrameList) {
     ReaderSession session;
     auto reader = session.openRgb32(path);
     ASSERT_TRUE(reader);
-    const std::vector<SampleFacts> facts = readFacts(reader.get(), false);
+    const std::vector<SampleRead> facts = readToEnd(reader.get(), noSample);
     EXPECT_EQ(TestControl::decodedFrames(), 0);
     EXPECT_EQ(TestControl::rgbConversions(), 0);
     ASSERT_EQ(facts.size(), frames.size());
@@ -117,12 +52,13 @@ TEST_P(SamplesWithoutBuffers, DecodeNothingAndFollowTheDecodedFrameList) {
 
     // Asking for every buffer changes nothing that ReadSample reports.
     ASSERT_EQ(rewind(reader.get()), S_OK);
-    const std::vector<SampleFacts> decoded = readFacts(reader.get(), true);
+    const std::vector<SampleRead> decoded = readToEnd(reader.get(), everySample);
     ASSERT_EQ(decoded.size(), facts.size());
     for (size_t i = 0; i < facts.size(); ++i) {
         EXPECT_EQ(decoded[i].time, facts[i].time) << "frame " << i;
         EXPECT_EQ(decoded[i].duration, facts[i].duration) << "frame " << i;
         EXPECT_EQ(decoded[i].flags, facts[i].flags) << "frame " << i;
+        EXPECT_EQ(decoded[i].bufferResult, S_OK) << "frame " << i;
     }
     EXPECT_EQ(TestControl::decodedFrames(), static_cast<long>(facts.size())) << "each frame decoded once";
 }
@@ -186,7 +122,7 @@ protected:
 TEST_P(LazyPixels, RandomSubsetsGetTheFramesOfAFullDecode) {
     const std::string path = fixturePath(GetParam().fixture);
     ReaderSession session;
-    const std::vector<std::vector<uint8_t>> all = sequentialFrames(session, path);
+    const std::vector<std::vector<uint8_t>> all = everyFrame(session, path);
     ASSERT_GT(all.size(), 4u);
     EXPECT_LE(largestDifferenceFromFfmpeg(all, path), GetParam().tolerance);
 
@@ -219,7 +155,7 @@ TEST_P(LazyPixels, RandomSubsetsGetTheFramesOfAFullDecode) {
 TEST_P(LazyPixels, HeldSamplesAnswerInAnyOrder) {
     const std::string path = fixturePath(GetParam().fixture);
     ReaderSession session;
-    const std::vector<std::vector<uint8_t>> all = sequentialFrames(session, path);
+    const std::vector<std::vector<uint8_t>> all = everyFrame(session, path);
     ASSERT_GT(all.size(), 4u);
     for (unsigned seed : {7u, 8u, 9u}) {
         auto reader = session.openRgb32(path);
@@ -269,7 +205,7 @@ TEST_F(LazyDecoding, LeadingPicturesOfAnOpenGroupAreDecodedFromTheGroupBefore) {
     // decoded after them; each asked for alone, first thing.
     const std::string path = fixturePath(Fixture::H264OpenGop);
     ReaderSession session;
-    const std::vector<std::vector<uint8_t>> all = sequentialFrames(session, path);
+    const std::vector<std::vector<uint8_t>> all = everyFrame(session, path);
     ASSERT_EQ(all.size(), 100u);
     for (size_t index : {17u, 18u, 19u, 20u, 38u, 39u, 59u, 79u, 80u, 99u}) {
         auto reader = session.openRgb32(path);
@@ -309,14 +245,13 @@ TEST_F(LazyDecoding, KeyFramesTooFarApartAreDecodedForwardInsteadOfKept) {
     const std::string path = fixturePath(Fixture::H264OneKeyFrame);
     const size_t bound = MorvalePlatform::LazyVideoDecoder::kMaxKeptPackets + 80;
     ReaderSession session;
-    const std::vector<std::vector<uint8_t>> all = sequentialFrames(session, path);
+    const std::vector<std::vector<uint8_t>> all = everyFrame(session, path);
     ASSERT_EQ(all.size(), 1300u);
     {
         TestControl::reset();
         auto reader = session.openRgb32(path);
         ASSERT_TRUE(reader);
-        const std::vector<SampleFacts> facts = readFacts(reader.get(), false);
-        EXPECT_EQ(facts.size(), 1300u);
+        EXPECT_EQ(readToEnd(reader.get(), noSample).size(), 1300u);
         EXPECT_LE(TestControl::peakRetainedPackets(), static_cast<long>(bound));
         EXPECT_GT(TestControl::decodedFrames(), 0) << "the decoder's state replaced the packets";
         EXPECT_EQ(TestControl::rgbConversions(), 0);
@@ -347,7 +282,7 @@ TEST_F(LazyDecoding, SamplesOutliveTheirReader) {
     std::vector<std::vector<uint8_t>> all;
     {
         ReaderSession session;
-        all = sequentialFrames(session, path);
+        all = everyFrame(session, path);
         auto reader = session.openRgb32(path);
         ASSERT_TRUE(reader);
         for (int i = 0; i < 10; ++i) held.push_back(readVideoSample(reader.get()).sample);
@@ -365,7 +300,7 @@ TEST_F(LazyDecoding, SamplesOutliveTheirReader) {
 TEST_F(LazyDecoding, SamplesFromBeforeASeekKeepTheirFrames) {
     const std::string path = fixturePath(Fixture::H264Default);
     ReaderSession session;
-    const std::vector<std::vector<uint8_t>> all = sequentialFrames(session, path);
+    const std::vector<std::vector<uint8_t>> all = everyFrame(session, path);
     auto reader = session.openRgb32(path);
     ASSERT_TRUE(reader);
     std::vector<ComPtr<IMFSample>> before;
@@ -420,12 +355,8 @@ TEST_F(LazyDecoding, SizeChangeAndPaddingHoldForFramesDecodedLater) {
         const std::vector<uint8_t> padded = sampleBytes(held[i].get());
         ASSERT_EQ(padded.size(), stride * 1088);
         EXPECT_TRUE(std::all_of(padded.begin() + stride * 1080, padded.end(), [](uint8_t b) { return b == 0; }));
-        int largest = 0;
-        for (size_t j = 0; j < stride * 1080; ++j) {
-            if (j % 4 == 3) continue;
-            largest = std::max(largest, std::abs(int{padded[j]} - int{reference[i * stride * 1080 + j]}));
-        }
-        EXPECT_LE(largest, 2) << "frame " << i;
+        EXPECT_LE(largestColourDifference(padded.data(), reference.data() + i * stride * 1080, stride * 1080), 2)
+            << "frame " << i;
     }
 }
 
@@ -438,17 +369,13 @@ TEST_F(LazyDecoding, PacketsWithoutTimesAreDecodedAsTheyAreRead) {
     ASSERT_TRUE(reader);
     std::vector<std::vector<uint8_t>> frames;
     LONGLONG previous = -1;
-    for (;;) {
-        ReadResult read = readVideoSample(reader.get());
-        ASSERT_EQ(read.hr, S_OK);
-        if (read.flags & MF_SOURCE_READERF_ENDOFSTREAM) break;
-        ASSERT_TRUE(read.sample);
-        LONGLONG time = 0;
-        if (SUCCEEDED(read.sample->GetSampleTime(&time))) {
-            EXPECT_GT(time, previous);
-            previous = time;
+    for (SampleRead& sample : readToEnd(reader.get(), everySample)) {
+        if (sample.timeResult == S_OK) {
+            EXPECT_GT(sample.time, previous);
+            previous = sample.time;
         }
-        frames.push_back(sampleBytes(read.sample.get()));
+        EXPECT_EQ(sample.bufferResult, S_OK);
+        frames.push_back(std::move(sample.pixels));
     }
     EXPECT_EQ(frames.size(), 30u);
     EXPECT_EQ(TestControl::decodedFrames(), 30);

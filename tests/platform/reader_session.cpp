@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "media_probes.h"
 #include "platform/buffer_lock.h"
 #include "platform/prop_variant_guard.h"
 #include "platform/utf.h"
@@ -56,16 +57,75 @@ ReadResult readVideoSample(IMFSourceReader* reader) {
     return result;
 }
 
-std::vector<uint8_t> sampleBytes(IMFSample* sample) {
-    ComPtr<IMFMediaBuffer> buffer;
-    EXPECT_EQ(sample->ConvertToContiguousBuffer(&buffer), S_OK);
-    if (!buffer) return {};
-    MorvalePlatform::BufferLock lock(buffer.get());
+namespace {
+
+std::vector<uint8_t> bufferBytes(IMFMediaBuffer* buffer) {
+    MorvalePlatform::BufferLock lock(buffer);
     DWORD length = 0;
     EXPECT_EQ(lock.lock(nullptr, &length), S_OK);
     std::vector<uint8_t> bytes(lock.data(), lock.data() + length);
     EXPECT_EQ(lock.unlock(), S_OK);
     return bytes;
+}
+
+}  // namespace
+
+std::vector<uint8_t> sampleBytes(IMFSample* sample) {
+    ComPtr<IMFMediaBuffer> buffer;
+    EXPECT_EQ(sample->ConvertToContiguousBuffer(&buffer), S_OK);
+    return buffer ? bufferBytes(buffer.get()) : std::vector<uint8_t>{};
+}
+
+std::vector<SampleRead> readToEnd(IMFSourceReader* reader, const std::function<bool(size_t)>& wanted) {
+    std::vector<SampleRead> samples;
+    for (;;) {
+        ReadResult read = readVideoSample(reader);
+        EXPECT_EQ(read.hr, S_OK);
+        if (read.hr != S_OK || (read.flags & MF_SOURCE_READERF_ENDOFSTREAM)) break;
+        if (!read.sample) {
+            ADD_FAILURE() << "no sample before the end, after " << samples.size();
+            break;
+        }
+        SampleRead sample;
+        sample.timestamp = read.timestamp;
+        sample.flags = read.flags;
+        sample.timeResult = read.sample->GetSampleTime(&sample.time);
+        if (sample.timeResult == S_OK) {
+            EXPECT_EQ(sample.time, read.timestamp) << "sample " << samples.size();
+        }
+        if (FAILED(read.sample->GetSampleDuration(&sample.duration))) sample.duration = 0;
+        sample.keyFrame = MFGetAttributeUINT32(read.sample.get(), MFSampleExtension_CleanPoint, 0) != 0;
+        if (wanted(samples.size())) {
+            ComPtr<IMFMediaBuffer> buffer;
+            sample.bufferResult = read.sample->ConvertToContiguousBuffer(&buffer);
+            if (buffer) sample.pixels = bufferBytes(buffer.get());
+        }
+        samples.push_back(std::move(sample));
+    }
+    return samples;
+}
+
+std::vector<std::vector<uint8_t>> everyFrame(ReaderSession& session, const std::string& path) {
+    auto reader = session.openRgb32(path);
+    std::vector<std::vector<uint8_t>> frames;
+    if (!reader) return frames;
+    for (SampleRead& sample : readToEnd(reader.get(), everySample)) {
+        EXPECT_EQ(sample.bufferResult, S_OK) << "frame " << frames.size();
+        frames.push_back(std::move(sample.pixels));
+    }
+    return frames;
+}
+
+int largestDifferenceFromFfmpeg(const std::vector<std::vector<uint8_t>>& frames, const std::string& path) {
+    const std::vector<uint8_t> reference = ffmpegBgraFrames(path);
+    size_t offset = 0;
+    int largest = 0;
+    for (const auto& frame : frames) {
+        if (offset + frame.size() > reference.size()) return 256;
+        largest = std::max(largest, largestColourDifference(frame.data(), reference.data() + offset, frame.size()));
+        offset += frame.size();
+    }
+    return offset == reference.size() ? largest : 256;
 }
 
 std::pair<UINT32, UINT32> currentFrameSize(IMFSourceReader* reader) {

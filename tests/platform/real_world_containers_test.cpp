@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <sstream>
 
 #include "media_probes.h"
@@ -20,31 +19,6 @@ namespace {
 
 namespace TestControl = MorvalePlatform::TestControl;
 using morvale_test::Clip;
-
-// What the reader says about one sample; pixels only when asked for.
-struct SampleRead {
-    LONGLONG time = 0;
-    LONGLONG duration = 0;
-    bool keyFrame = false;
-    std::vector<uint8_t> pixels;
-};
-
-// Reads to the end of the stream, asking for the buffers wanted.
-std::vector<SampleRead> readToEnd(IMFSourceReader* reader, const std::function<bool(size_t)>& wanted) {
-    std::vector<SampleRead> samples;
-    for (;;) {
-        ReadResult read = readVideoSample(reader);
-        EXPECT_EQ(read.hr, S_OK);
-        if (read.hr != S_OK || (read.flags & MF_SOURCE_READERF_ENDOFSTREAM) || !read.sample) break;
-        SampleRead sample;
-        EXPECT_EQ(read.sample->GetSampleTime(&sample.time), S_OK);
-        EXPECT_EQ(read.sample->GetSampleDuration(&sample.duration), S_OK);
-        sample.keyFrame = MFGetAttributeUINT32(read.sample.get(), MFSampleExtension_CleanPoint, 0) != 0;
-        if (wanted(samples.size())) sample.pixels = sampleBytes(read.sample.get());
-        samples.push_back(std::move(sample));
-    }
-    return samples;
-}
 
 // Largest difference of a colour byte between a frame we read and frame
 // index of ffmpeg's; 256 when there is no such frame.
@@ -84,10 +58,12 @@ TEST_P(Containers, EveryRewindStartsAgainAtTheFirstFrame) {
     // and the count, a rewind and the frames.
     ASSERT_TRUE(readVideoSample(reader.get()).sample);
     ASSERT_EQ(rewind(reader.get()), S_OK);
-    const std::vector<SampleRead> counted = readToEnd(reader.get(), [](size_t) { return false; });
+    const std::vector<SampleRead> counted = readToEnd(reader.get(), noSample);
     ASSERT_EQ(counted.size(), frames_.size());
     for (size_t i = 0; i < counted.size(); ++i) {
+        EXPECT_EQ(counted[i].timeResult, S_OK) << "frame " << i;
         EXPECT_EQ(counted[i].time, frames_[i].time) << "frame " << i;
+        EXPECT_GT(counted[i].duration, 0) << "frame " << i;
         if (frames_[i].duration > 0) {
             EXPECT_EQ(counted[i].duration, frames_[i].duration) << "frame " << i;
         }
@@ -117,7 +93,7 @@ TEST_P(Containers, SeekLandsOnTheLatestKeyFrameAtOrBeforeTheTime) {
     ASSERT_EQ(frames_.size(), size_t{Clip::kFrames});
     auto reader = session_.openRgb32(path_);
     ASSERT_TRUE(reader);
-    const std::vector<SampleRead> all = readToEnd(reader.get(), [](size_t) { return false; });
+    const std::vector<SampleRead> all = readToEnd(reader.get(), noSample);
     ASSERT_EQ(all.size(), frames_.size());
     // Between two frames in the second half, and on a frame's time.
     for (const LONGLONG target : {(all[30].time + all[31].time) / 2, all[40].time}) {
@@ -171,7 +147,7 @@ TEST(LiveRecording, DurationIsWhereTheLastPacketEnds) {
     EXPECT_EQ(TestControl::decodedFrames(), 0) << "found without decoding";
     // Reading is not disturbed.
     ASSERT_EQ(setRgb32(reader.get()), S_OK);
-    EXPECT_EQ(readToEnd(reader.get(), [](size_t) { return false; }).size(), size_t{Clip::kFrames});
+    EXPECT_EQ(readToEnd(reader.get(), noSample).size(), size_t{Clip::kFrames});
 }
 
 }  // namespace

@@ -43,6 +43,7 @@ struct InjectedStep {
 // Every step a reader makes to open a file and read one RGB32 frame; each
 // armed failure must surface as the result of exactly that step.
 const InjectedStep kSteps[] = {
+    {"", 0},  // nothing armed: every step succeeds
     {"MFStartup", 1},
     {"MFCreateAttributes", 1},
     {"IMFAttributes::SetUINT32", 1},
@@ -117,24 +118,20 @@ TEST_P(InjectedFailures, SurfaceAtTheArmedStepAndLeakNothing) {
     const std::string path = fixturePath(Fixture::H264Small);
     TestControl::reset();
     const HRESULT injected = static_cast<HRESULT>(0x8004DEAD);
-    TestControl::failCall(GetParam().name, injected, GetParam().occurrence);
+    if (*GetParam().name) TestControl::failCall(GetParam().name, injected, GetParam().occurrence);
     EXPECT_EQ(firstFailingStep(path, injected), GetParam().name);
     EXPECT_EQ(TestControl::liveObjects(), 0);
     EXPECT_EQ(TestControl::mfStartupCount(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, InjectedFailures, ::testing::ValuesIn(kSteps), [](const auto& instance) {
-    std::string name = std::string(instance.param.name) + "_" + std::to_string(instance.param.occurrence);
+    std::string name = std::string(*instance.param.name ? instance.param.name : "Nothing") + "_" +
+                       std::to_string(instance.param.occurrence);
     for (char& c : name) {
         if (c == ':') c = '_';
     }
     return name;
 });
-
-TEST_F(TestControlTest, WithoutAnyArmedFailureEveryStepSucceeds) {
-    EXPECT_EQ(firstFailingStep(fixturePath(Fixture::H264Small), static_cast<HRESULT>(0x8004DEAD)), "");
-    EXPECT_EQ(TestControl::liveObjects(), 0);
-}
 
 // Like every case, this one runs in a process of its own: nothing has used
 // the control before it. Until something does, the platform neither counts

@@ -1,15 +1,14 @@
 // The DirectShow reader on its own: counting and durations from one run of
-// the sample callback, random access and stepping through the buffer
-// callback, the end of a stepping run, which paths go through the AVI
-// splitter, and the pixels of every container and codec against the Media
-// Foundation reader and the ffmpeg tool. (Random access by frame number is
-// checked through the exports.)
+// the sample callback, ending a stepping run half-way, which paths go
+// through the AVI splitter, and the pixels of every container and codec
+// against the Media Foundation reader and the ffmpeg tool. (Random access by
+// frame number and stepping to the end of the file are checked through the
+// exports.)
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <vector>
 
-#include "tests/support/error_expectations.h"
 #include "tests/support/media_fixtures.h"
 #include "tests/support/real_world_media.h"
 #include "tests/support/reference_media.h"
@@ -27,12 +26,6 @@ namespace TestControl = MorvalePlatform::TestControl;
 namespace {
 
 using DSReader = morvale_test::DSReaderTest;
-
-std::vector<uint8_t> referenceFrame(const std::vector<uint8_t>& frames, uint32_t width, uint32_t height, int index) {
-    const std::size_t bytes = FrameLayout::frameBytes(width, height);
-    return {frames.begin() + static_cast<std::ptrdiff_t>(bytes * index),
-            frames.begin() + static_cast<std::ptrdiff_t>(bytes * (index + 1))};
-}
 
 TEST_F(DSReader, CountingRunsOnceWithoutConvertingPixels) {
     DSVideoReader reader(fixturePath(Fixture::H264FiveFrames));
@@ -60,24 +53,6 @@ TEST_F(DSReader, SampleWithoutTimeCountsAsMinusOne) {
     const std::vector<double> expected{0.04, -1.0, 0.08, 0.04, 0.04};
     ASSERT_EQ(reader.info.frameDurations.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_NEAR(reader.info.frameDurations[i], expected[i], 1e-9);
-}
-
-TEST_F(DSReader, SteppingDeliversEachFrameThenEndOfFile) {
-    // Width 5: bitmap rows are 16 bytes, host rows 15; the pad byte is never copied.
-    const std::string path = fixturePath(Fixture::RgbTinyAvi);
-    const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(path);
-    DSVideoReader reader(path);
-    reader.loadProperties();
-    ASSERT_EQ(reader.info.width, 5u);
-    ASSERT_EQ(reader.info.height, 4u);
-    std::vector<uint8_t> frame(FrameLayout::frameBytes(5, 4));
-    for (int index = 0; index < 3; ++index) {
-        reader.readNextFrame(frame.data());
-        EXPECT_EQ(frame, referenceFrame(reference, 5, 4, index)) << "frame " << index;
-        EXPECT_EQ(reader.currentFrame(), index);
-    }
-    EXPECT_EQ(TestControl::liveStreamingThreads(), 1) << "the run waits for the next request";
-    EXPECT_RAISES(reader.readNextFrame(frame.data()), "DSEndOfFile", "Error end of file reached");
 }
 
 // Ending a stepping run half-way, by releasing the graph or by destroying

@@ -171,7 +171,8 @@ TEST_F(WrittenFiles, PerFrameDurationsReadBack) {
 }
 
 // A non-ASCII name is an ordinary name; paths that cannot be written fail
-// where the sink writer is made, with nothing left open.
+// where the sink writer is made, with nothing left open, and initialising a
+// writer on them answers false.
 TEST_F(WrittenFiles, OutputPaths) {
     std::filesystem::create_directories(output("folder.mp4"));
     struct Case {
@@ -201,6 +202,7 @@ TEST_F(WrittenFiles, OutputPaths) {
         HostArguments init;
         morvale_test::addInitArguments(init, c.path, 32, 24);
         EXPECT_EQ(init.call(MFInitVideoWriter, ResultKind::Boolean), expected);
+        EXPECT_EQ(init.result().boolean != 0, expected == 0) << "the answer says whether the writer opened";
         globalVideoWriter().reset();
         EXPECT_EQ(TestControl::liveObjects(), 0);
     }

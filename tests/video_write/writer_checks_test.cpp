@@ -91,17 +91,6 @@ TEST_F(WriterChecks, InitVideoWriterLimitsAndCodecName) {
     }
 }
 
-TEST_F(WriterChecks, InitAnswersFalseWithTheErrorsCode) {
-    HostArguments refused;
-    morvale_test::addInitArguments(refused, output("a.mp4"), 32, 24, 4000000, 25, "h264");
-    EXPECT_EQ(refused.call(MFInitVideoWriter, ResultKind::Boolean), 6);
-    EXPECT_EQ(refused.result().boolean, 0);
-    HostArguments accepted;
-    morvale_test::addInitArguments(accepted, output("a.mp4"), 32, 24);
-    EXPECT_EQ(accepted.call(MFInitVideoWriter, ResultKind::Boolean), 0);
-    EXPECT_NE(accepted.result().boolean, 0);
-}
-
 struct WholeVideoCase {
     const char* what;
     morvale_test::WholeVideo video;

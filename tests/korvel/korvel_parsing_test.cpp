@@ -131,13 +131,6 @@ TEST_F(KorvelHostValues, EachTextBecomesAHostValueOfItsKind) {
     EXPECT_EQ(hostCounters().liveTensors, 2);
 }
 
-TEST_F(KorvelHostValues, EmptyListIsAnEmptyTensor) {
-    HostArguments arguments;
-    const ArgKind kinds[] = {ArgKind::IntegerList};
-    addArgumentsFromText(arguments, kinds, {""});
-    EXPECT_EQ(tensorDimensions(*arguments.slots()[0].tensor), std::vector<mint>{0});
-}
-
 // What was made before a bad argument is freed; the count check is first.
 TEST_F(KorvelHostValues, BadTextFreesWhatWasMadeBeforeIt) {
     const std::vector<ArgKind> kinds{ArgKind::String, ArgKind::IntegerList, ArgKind::Integer};
@@ -173,7 +166,6 @@ TEST_F(KorvelHostValues, ScalarResultsRenderAsJson) {
         {ResultKind::Integer, {.integer = -9007199254740993LL}, "-9007199254740993"},
         {ResultKind::Real, {.real = 0.1}, "0.1"},
         {ResultKind::Real, {.real = nan}, "null"},
-        {ResultKind::Real, {.real = -INFINITY}, "null"},
         {ResultKind::String, {}, "\"\""},
     };
     for (Case c : cases) {

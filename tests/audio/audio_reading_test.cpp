@@ -47,14 +47,7 @@ TEST_F(AudioReading, StereoPcmIsTheFfmpegToolsDecodeExactlyLeftChannelFirst) {
     ASSERT_EQ(read.dimensions, (std::vector<mint>{2, 66150}));
     const std::vector<int16_t> reference = ffmpegSamples(path);
     ASSERT_EQ(reference.size(), 2u * 66150);
-    EXPECT_EQ(largestDifference(read, reference), 0);
-    // Row 0 is the left (440 Hz, louder) channel.
-    const auto peak = [&](std::size_t row) {
-        const auto first = read.samples.begin() + static_cast<std::ptrdiff_t>(row * 66150);
-        return *std::max_element(first, first + 66150);
-    };
-    EXPECT_GT(peak(0), 16000);
-    EXPECT_LT(peak(1), 8500);
+    EXPECT_EQ(largestDifference(read, reference), 0) << "row 0 is ffmpeg's first (left) channel";
 
     const LinkReply properties = readAudioProperties(path);
     ASSERT_EQ(properties.code, 0);

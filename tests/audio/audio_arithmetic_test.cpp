@@ -92,7 +92,6 @@ TEST(AudioOutputExtensions, LastDotLowerCased) {
         {"clip.m4a.part", false}, {".wav", true},
     };
     for (const Case& c : cases) EXPECT_EQ(isAudioOutputExtension(c.path), c.accepted) << c.path;
-    EXPECT_EQ(audioOutputExtensions().size(), 20u);
 }
 
 }  // namespace

@@ -47,14 +47,7 @@ TEST_F(AudioReading, StereoPcmIsTheFfmpegToolsDecodeExactlyLeftChannelFirst) {
     ASSERT_EQ(read.dimensions, (std::vector<mint>{2, 66150}));
     const std::vector<int16_t> reference = ffmpegSamples(path);
     ASSERT_EQ(reference.size(), 2u * 66150);
-    EXPECT_EQ(largestDifference(read, reference), 0);
-    // Row 0 is the left (440 Hz, louder) channel.
-    const auto peak = [&](std::size_t row) {
-        const auto first = read.samples.begin() + static_cast<std::ptrdiff_t>(row * 66150);
-        return *std::max_element(first, first + 66150);
-    };
-    EXPECT_GT(peak(0), 16000);
-    EXPECT_LT(peak(1), 8500);
+    EXPECT_EQ(largestDifference(read, reference), 0) << "row 0 is ffmpeg's first (left) channel";
 
     const LinkReply properties = readAudioProperties(path);
     ASSERT_EQ(properties.code, 0);
@@ -171,7 +164,8 @@ TEST_F(AudioReading, BadInputGivesRegisteredErrors) {
 }
 
 // A header may claim days of audio in a file of a few kilobytes; the array
-// would be sized from it before anything is decoded.
+// would be sized from it before anything is decoded. (Where the bound lies
+// is checked on the arithmetic.)
 TEST_F(AudioReading, ADurationTheFileCannotHoldIsRefusedBeforeTheArrayIsMade) {
     const std::string path = audioFile(AudioFile::StereoWav);  // 1.5 s in 265 KB
     TestControl::Quirks quirks;
@@ -180,11 +174,6 @@ TEST_F(AudioReading, ADurationTheFileCannotHoldIsRefusedBeforeTheArrayIsMade) {
     EXPECT_EQ(readAudio(path, 0).code, kMemoryError);
     EXPECT_EQ(korvel::hostCounters().arraysFreed, 0) << "no array was asked for";
     EXPECT_FALSE(TravexUtils::AudioCache::contains(path));
-    quirks.reportedDuration = int64_t{3} * 60 * 10'000'000;  // 3 minutes: within what the file can hold
-    TestControl::setQuirks(quirks);
-    const AudioRead padded = readAudio(path, 0);
-    EXPECT_EQ(padded.code, 0);
-    EXPECT_EQ(padded.dimensions, (std::vector<mint>{2, 44100 * 180}));
 }
 
 // A failure at each platform step of a read: its registered error, and the

@@ -9,6 +9,7 @@
 #include "bridge/raw_array.h"
 #include "bridge/tensor.h"
 #include "host/stand_in/host_stand_in.h"
+#include "tests/support/error_expectations.h"
 
 using namespace TravexUtils;
 
@@ -20,15 +21,7 @@ protected:
         LibDataHolder::setLibraryData(korvel::hostLibraryData());
         korvel::resetHostCounters();
     }
-
-    static std::string errorName(const std::function<void()>& f) {
-        try {
-            f();
-        } catch (const TravexError& e) {
-            return e.name();
-        }
-        return "";
-    }
+    static std::string errorName(const std::function<void()>& f) { return morvale_test::raisedBy(f).name; }
 };
 
 TEST_F(HostArrays, ImageShapes) {
@@ -74,13 +67,8 @@ TEST_F(HostArrays, TensorFromValues) {
 }
 
 TEST_F(HostArrays, TensorLengthMismatch) {
-    try {
-        Tensor<double> tensor(std::vector<double>{1, 2, 3, 4}, {5});
-        FAIL();
-    } catch (const TravexError& e) {
-        EXPECT_EQ(e.name(), "TensorNewError");
-        EXPECT_EQ(e.debugInfo(), "Length of data range does not match specified dimensions");
-    }
+    EXPECT_RAISES((Tensor<double>(std::vector<double>{1, 2, 3, 4}, {5})), "TensorNewError",
+                  "Length of data range does not match specified dimensions");
     EXPECT_EQ(korvel::hostCounters().liveTensors, 0) << "a failed constructor leaves nothing behind";
 }
 

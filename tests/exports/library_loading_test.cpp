@@ -1,11 +1,9 @@
-// The built library loaded with dlopen, as the host loads it: the lifecycle
-// through the exported names, and the export manifest against what the
-// library really exports and how each export reports failures.
+// The built library loaded with dlopen, as the host loads it: the export
+// manifest against what the library really exports and how each export
+// reports failures.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <memory>
 #include <set>
 #include <sstream>
 #include <string>
@@ -16,6 +14,7 @@
 #include "host/sr64i4/sr_host.h"
 #include "host/stand_in/host_arguments.h"
 #include "host/stand_in/host_stand_in.h"
+#include "tests/support/reference_media.h"
 
 using MorvaleExports::ExportEntry;
 using MorvaleExports::ExportForm;
@@ -34,23 +33,13 @@ constexpr int kFunctionError = 6;
 // absent from the Windows build.
 constexpr std::string_view kPlatformTestControlPrefix = "MorvalePlatformTest_";
 
-struct PipeClose {
-    void operator()(FILE* pipe) const { pclose(pipe); }
-};
-
 // Every C name the library's dynamic symbol table defines. Names that begin
 // with an underscore are the toolchain's or C++ (mangled) names, which no
 // host looks up.
 std::set<std::string> definedCNames(const std::string& library) {
-    const std::string command = std::string(MORVALE_NM) + " -D --defined-only '" + library + "'";
-    std::unique_ptr<FILE, PipeClose> pipe(popen(command.c_str(), "r"));
-    EXPECT_NE(pipe, nullptr) << command;
+    std::istringstream lines(
+        morvale_test::commandOutput(std::string(MORVALE_NM) + " -D --defined-only '" + library + "'"));
     std::set<std::string> names;
-    if (!pipe) return names;
-    std::string output;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) output.append(buffer, n);
-    std::istringstream lines(output);
     for (std::string line; std::getline(lines, line);) {
         std::istringstream fields(line);
         std::string address, type, name;
@@ -85,19 +74,6 @@ protected:
     }
     void* handle = nullptr;
 };
-
-TEST_F(LoadedLibrary, LifecycleThroughTheExportedNames) {
-    auto getVersion = symbol<mint (*)()>("KorvelLibrary_getVersion");
-    auto initialize = symbol<int (*)(KorvelLibraryData)>("KorvelLibrary_initialize");
-    auto uninitialize = symbol<void (*)()>("KorvelLibrary_uninitialize");
-    ASSERT_TRUE(getVersion && initialize && uninitialize);
-    EXPECT_EQ(getVersion(), 5);
-    EXPECT_EQ(initialize(korvel::hostLibraryData()), 0);
-    EXPECT_EQ(getVersion(), 5);
-    EXPECT_EQ(initialize(korvel::hostLibraryData()), 0);
-    uninitialize();
-    EXPECT_EQ(initialize(korvel::hostLibraryData()), 0);
-}
 
 TEST_F(LoadedLibrary, OnlyEntryPointsAreExported) {
     EXPECT_EQ(dlsym(handle, "_ZN11TravexUtils12ErrorManager6errorsEv"), nullptr)

@@ -25,13 +25,6 @@ TEST(Lifecycle, InitialisationRegistersEveryTableOnce) {
     EXPECT_EQ(KorvelLibrary_getVersion(), 5);
     EXPECT_NE(TravexUtils::LibDataHolder::getLibraryData(), nullptr);
     EXPECT_EQ(ErrorManager::errors().size(), 109u);
-    EXPECT_EQ(ErrorManager::findError("NoError").id(), 0);
-    EXPECT_EQ(ErrorManager::findError("FunctionError").id(), 6);
-    EXPECT_EQ(ErrorManager::findError("ReaderInitializeError").id(), -54);
-    EXPECT_EQ(ErrorManager::findError("MFNullPointerError").id(), -58);
-    EXPECT_EQ(ErrorManager::findError("MFEndOfFile").id(), -75);
-    EXPECT_EQ(ErrorManager::findError("DSLibraryStartError").id(), -76);
-
     ASSERT_EQ(KorvelLibrary_initialize(korvel::hostLibraryData()), 0);
     EXPECT_EQ(ErrorManager::errors().size(), 109u);
     EXPECT_EQ(ErrorManager::nextCode(), -102);

@@ -109,35 +109,6 @@ protected:
     }
 };
 
-TEST_F(KorvelHostValues, EachTextBecomesAHostValueOfItsKind) {
-    HostArguments arguments;
-    const ArgKind kinds[] = {ArgKind::String, ArgKind::Integer, ArgKind::IntegerList, ArgKind::RealList};
-    addArgumentsFromText(arguments, kinds, {"clip \xC3\xA9.mp4", "-7", "3,1", "0.5"});
-    ASSERT_EQ(arguments.count(), 4);
-    const MArgument* slots = arguments.slots();
-    EXPECT_STREQ(*slots[0].utf8string, "clip \xC3\xA9.mp4");
-    EXPECT_EQ(*slots[1].integer, -7);
-
-    const MTensor integers = *slots[2].tensor;
-    EXPECT_EQ(tensorType(integers), MType_Integer);
-    EXPECT_EQ(tensorDimensions(integers), std::vector<mint>{2});
-    const auto* values = static_cast<const long long*>(tensorData(integers));
-    EXPECT_EQ(values[0], 3);
-    EXPECT_EQ(values[1], 1);
-
-    const MTensor reals = *slots[3].tensor;
-    EXPECT_EQ(tensorType(reals), MType_Real);
-    EXPECT_EQ(*static_cast<const double*>(tensorData(reals)), 0.5);
-    EXPECT_EQ(hostCounters().liveTensors, 2);
-}
-
-TEST_F(KorvelHostValues, EmptyListIsAnEmptyTensor) {
-    HostArguments arguments;
-    const ArgKind kinds[] = {ArgKind::IntegerList};
-    addArgumentsFromText(arguments, kinds, {""});
-    EXPECT_EQ(tensorDimensions(*arguments.slots()[0].tensor), std::vector<mint>{0});
-}
-
 // What was made before a bad argument is freed; the count check is first.
 TEST_F(KorvelHostValues, BadTextFreesWhatWasMadeBeforeIt) {
     const std::vector<ArgKind> kinds{ArgKind::String, ArgKind::IntegerList, ArgKind::Integer};
@@ -173,7 +144,6 @@ TEST_F(KorvelHostValues, ScalarResultsRenderAsJson) {
         {ResultKind::Integer, {.integer = -9007199254740993LL}, "-9007199254740993"},
         {ResultKind::Real, {.real = 0.1}, "0.1"},
         {ResultKind::Real, {.real = nan}, "null"},
-        {ResultKind::Real, {.real = -INFINITY}, "null"},
         {ResultKind::String, {}, "\"\""},
     };
     for (Case c : cases) {

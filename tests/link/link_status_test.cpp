@@ -19,26 +19,6 @@ using link_test::linkText;
 
 using LinkStatus = HostLinkTest;
 
-TEST_F(LinkStatus, FailedPutCarriesTheLinksCodeAndMessage) {
-    struct Case {
-        int code;
-        const char* message;
-    };
-    const Case cases[] = {{3, "x"}, {-12, "negative code"}, {INT32_MAX, "with \"quotes\"\nand a line break"}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.code);
-        srhost_reset();
-        srhost_failCall("SRPutInteger32", 1, c.code, c.message);
-        LinkStream stream(host.get());
-        EXPECT_RAISES(stream.putScalar(int32_t{5}), "SRPutScalarError", linkText(c.code, c.message) + "SRPutInteger32");
-
-        // Read once, then the message goes back before the error is cleared.
-        EXPECT_EQ(srhost_callLog(), (std::vector<std::string>{"SRPutInteger32", "SRError", "SRErrorMessage",
-                                                               "SRReleaseErrorMessage", "SRClearError"}));
-        expectNothingLeftOpen();
-    }
-}
-
 TEST_F(LinkStatus, AnyNonZeroStatusIsSuccessAndTouchesNoErrorState) {
     for (const int status : {1, -1, 2, INT32_MIN}) {
         EXPECT_NO_THROW(checkLinkStatus(host.get(), status, "SRPutScalarError", "unused")) << status;
@@ -47,17 +27,22 @@ TEST_F(LinkStatus, AnyNonZeroStatusIsSuccessAndTouchesNoErrorState) {
 }
 
 // Every stream operation that calls the link reports its own registered
-// error and note when the call fails.
+// error, the link's code and message (whatever they are) in front of its
+// note. The link's error is read once, then the message goes back before
+// the error is cleared.
 TEST_F(LinkStatus, EachStreamOperationNamesItsErrorAndNote) {
     struct Case {
         const char* failing;
         std::function<void(LinkStream&)> operation;
         const char* error;
         std::string note;
+        int code = 7;
+        const char* message = "injected";
     };
     const std::vector<Case> cases{
-        {"SRPutInteger32", [](LinkStream& s) { s.putScalar(int32_t{1}); }, "SRPutScalarError", "SRPutInteger32"},
-        {"SRPutInteger64", [](LinkStream& s) { s.putScalar(1LL); }, "SRPutScalarError", "SRPutInteger64"},
+        {"SRPutInteger32", [](LinkStream& s) { s.putScalar(int32_t{1}); }, "SRPutScalarError", "SRPutInteger32",
+         INT32_MAX, "with \"quotes\"\nand a line break"},
+        {"SRPutInteger64", [](LinkStream& s) { s.putScalar(1LL); }, "SRPutScalarError", "SRPutInteger64", -12, "x"},
         {"SRPutReal64", [](LinkStream& s) { s.putScalar(1.0); }, "SRPutScalarError", "SRPutReal64"},
         {"SRPutByteString", [](LinkStream& s) { s.putString("Duration"); }, "SRPutStringError",
          "SRPut(UTF8/Byte)String"},
@@ -83,10 +68,11 @@ TEST_F(LinkStatus, EachStreamOperationNamesItsErrorAndNote) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.note);
         srhost_reset();
-        srhost_failCall(c.failing, 1, 7, "injected");
+        srhost_failCall(c.failing, 1, c.code, c.message);
         LinkStream stream(host.get());
-        EXPECT_RAISES(c.operation(stream), c.error, linkText(7, "injected") + c.note);
-        EXPECT_EQ(srhost_callCount(c.failing), 1);
+        EXPECT_RAISES(c.operation(stream), c.error, linkText(c.code, c.message) + c.note);
+        EXPECT_EQ(srhost_callLog(), (std::vector<std::string>{c.failing, "SRError", "SRErrorMessage",
+                                                               "SRReleaseErrorMessage", "SRClearError"}));
         expectNothingLeftOpen();
     }
 }

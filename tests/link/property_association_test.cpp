@@ -48,38 +48,6 @@ TEST_F(PropertyAssociationTest, ReadPathArgument) {
     }
 }
 
-TEST_F(PropertyAssociationTest, PathThatIsNotAStringRaisesTheStringError) {
-    ASSERT_TRUE(srhost_putArguments(host.get(), {integer(3)}));
-    LinkStream stream(host.get());
-    const auto raised = morvale_test::raisedBy([&] { readPathArgument(stream); });
-    EXPECT_EQ(raised.name, "SRGetStringError");
-    const std::string suffix = "\nDebug info: SRGetUTF8String";
-    EXPECT_EQ(raised.debugInfo.rfind("Error code reported by Serrin: " + std::to_string(SR_ERR_TYPE) + "\n", 0), 0u)
-        << raised.debugInfo;
-    ASSERT_GE(raised.debugInfo.size(), suffix.size());
-    EXPECT_EQ(raised.debugInfo.substr(raised.debugInfo.size() - suffix.size()), suffix);
-    expectNothingLeftOpen();
-}
-
-TEST_F(PropertyAssociationTest, UnsignedQuantitiesGoOutAsNonNegative64BitIntegers) {
-    const uint32_t values[] = {0u, 1u, 2147483648u, 4294967295u};
-    {
-        LinkStream stream(host.get());
-        PropertyAssociation properties(stream);
-        for (const uint32_t value : values) properties.putUnsigned("q", value);
-        properties.end();
-    }
-    const auto written = srhost_read(host.get());
-    ASSERT_TRUE(written.has_value());
-    ASSERT_EQ(written->args.size(), std::size(values));
-    for (std::size_t i = 0; i < std::size(values); ++i) {
-        const SrValue& value = written->args[i].args.at(1);
-        EXPECT_EQ(value, integer(static_cast<long long>(values[i])));
-        EXPECT_EQ(value.origin, "SRPutInteger64");
-    }
-    expectNothingLeftOpen();
-}
-
 // The shape the audio properties take: streams numbered from 1, each with
 // its own association, beside the forms of every other value.
 TEST_F(PropertyAssociationTest, NestedAssociationsAndTheFormOfEachValue) {

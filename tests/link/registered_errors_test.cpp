@@ -1,9 +1,11 @@
 // sendRegisteredErrors linked with the registry: the association holds
-// exactly the registry, framed in one packet; a wrong argument list writes
-// nothing; a failing link call returns its error's code and leaves the
-// packet unfinished.
+// exactly the registry, each name with its code and message, framed in one
+// packet; a wrong argument list writes nothing; a failing link call returns
+// its error's code and leaves the packet unfinished. (korvel and the export
+// tests call it through the loaded library.)
+#include <algorithm>
+#include <numeric>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -49,6 +51,53 @@ TEST_F(RegisteredErrors, AssociationHoldsExactlyTheRegistryInOnePacket) {
         ++entry;
     }
 
+    // The registry itself: the host's codes 7 down to 0, then every
+    // registered name from -1 down to -101, in the order of the tables.
+    std::vector<long long> codes;
+    for (const auto& [name, error] : registry) codes.push_back(error.id());
+    std::sort(codes.begin(), codes.end());
+    std::vector<long long> expected(109);
+    std::iota(expected.begin(), expected.end(), -101LL);
+    EXPECT_EQ(codes, expected) << "every code from 7 down to -101 exactly once";
+    struct Known {
+        const char* name;
+        int code;
+        const char* message;
+    };
+    const Known known[] = {
+        {"VersionError", 7,
+         "An error was caused by an incompatible function call. The library was compiled with a previous "
+         "KorvelLibrary version."},
+        {"FunctionError", 6, "An error occurred in the library function."},
+        {"MemoryError", 5, "An error was caused by failed memory allocation or insufficient memory."},
+        {"NumericalError", 4, "A numerical error was encountered."},
+        {"TypeError", 1, "An error caused by inconsistent types was encountered."},
+        {"NoError", 0, "No errors occurred."},
+        {"MArgumentInitError", -1, "MArgumentManager construction failed."},
+        {"ErrorManagerThrowNameError", -7, "An exception was thrown with a non-existent name."},
+        {"TensorTypeError", -18, "An error was caused by an MTensor type mismatch."},
+        {"SRTestHeadError", -27, "SRTestHead failed (wrong head or number of arguments)."},
+        {"SRWrongSymbolForBool", -31, "Tried to read something else than \"True\" or \"False\" as boolean."},
+        {"SRLoopbackStackSizeError", -46, "Loopback stack size too small to perform desired action."},
+        {"DLNullRawNode", -47, "DataStoreNode passed to Node wrapper was null"},
+        {"ArgumentAddNodeMArgument", -53, "Trying to add DataStore Node of type MArgument (aka MType_Undef)"},
+        {"ReaderInitializeError", -54, "Reader is already initialized"},
+        {"BitRateError", -57, "Invalid BitRate value"},
+        {"MFNullPointerError", -58, "Error expected a non-null pointer."},
+        {"MFropertySetError", -59, "Error setting a property."},
+        {"MFInvalidFrameIndex", -74, "Error fetching the required fame."},
+        {"MFEndOfFile", -75, "End of file reached."},
+        {"DSLibraryStartError", -76, "Error starting library."},
+        {"DSConntectFilterError", -93, "Error connecting grabber and null filters."},
+        {"DSInvalidFrameIndex", -100, "Error fetching the required fame."},
+        {"DSEndOfFile", -101, "End of file reached."},
+    };
+    for (const Known& k : known) {
+        const TravexError& error = ErrorManager::findError(k.name);
+        EXPECT_EQ(error.id(), k.code) << k.name;
+        EXPECT_EQ(error.message(), k.message) << k.name;
+    }
+
     const SrPacketRecord packets = srhost_packetRecord(host.get());
     ASSERT_EQ(packets.events.size(), 3u);
     EXPECT_EQ(packets.events[0].call, "SRNewPacket");
@@ -63,7 +112,7 @@ TEST_F(RegisteredErrors, AssociationHoldsExactlyTheRegistryInOnePacket) {
 }
 
 TEST_F(RegisteredErrors, WrongArgumentListWritesNothing) {
-    const std::vector<SrValue> sent{
+        const std::vector<SrValue> sent{
         SrValue::ofList({SrValue::ofString("extra")}),
         SrValue::ofString("not a list"),
         SrValue::ofAssociation({}),

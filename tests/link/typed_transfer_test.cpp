@@ -2,7 +2,6 @@
 // function it names, values survive a put and get through a loopback link
 // unchanged, and the string rows fill in the counts their link function
 // does not give.
-#include <climits>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -17,69 +16,55 @@ namespace {
 using namespace TravexUtils;
 using link_test::HostLinkTest;
 
+// Each type's extremes (for reals the largest and the smallest denormal)
+// and a value that needs more than the next smaller type.
 template <typename T>
-struct Element;
-template <>
-struct Element<unsigned char> {
-    static std::vector<unsigned char> values() { return {0, 1, 128, 255}; }
-};
-template <>
-struct Element<short> {
-    static std::vector<short> values() { return {SHRT_MIN, -1, 0, SHRT_MAX}; }
-};
-template <>
-struct Element<int> {
-    static std::vector<int> values() { return {INT_MIN, -1, 0, INT_MAX}; }
-};
-template <>
-struct Element<long long> {
-    static std::vector<long long> values() { return {LLONG_MIN, -1, 4294967296LL, LLONG_MAX}; }
-};
-template <>
-struct Element<float> {
-    static std::vector<float> values() {
-        return {-1.5f, 0.1f, std::numeric_limits<float>::max(), std::numeric_limits<float>::denorm_min()};
+std::vector<T> sampleValues() {
+    using Limits = std::numeric_limits<T>;
+    if constexpr (std::is_floating_point_v<T>) {
+        return {T(-1.5), T(0.1), Limits::max(), Limits::denorm_min()};
+    } else {
+        return {Limits::min(), T(1), T(Limits::max() / 2 + 1), Limits::max()};
     }
-};
-template <>
-struct Element<double> {
-    static std::vector<double> values() {
-        return {-2.5, 0.1, std::numeric_limits<double>::max(), std::numeric_limits<double>::denorm_min()};
-    }
-};
+}
 
 template <typename T>
-class NumericRowsTest : public HostLinkTest {
-protected:
-    void SetUp() override {
-        HostLinkTest::SetUp();
-        int code = -1;
-        loopback = SRLoopbackOpen(SRLinkEnvironment(host.get()), &code);
-        ASSERT_EQ(code, 0);
-        ASSERT_NE(loopback, nullptr);
-    }
-    void TearDown() override {
-        SRClose(loopback);
-        expectNothingLeftOpen();
-    }
-    SRLINK loopback = nullptr;
-};
+class NumericRowsTest : public HostLinkTest {};
 
 using ElementTypes = ::testing::Types<unsigned char, short, int, long long, float, double>;
 TYPED_TEST_SUITE(NumericRowsTest, ElementTypes);
 
-TYPED_TEST(NumericRowsTest, ScalarsListsAndArraysRoundTrip) {
+// Each put goes out through the link function its row names, a scalar as
+// its exact value (Real32 as the double it widens to); scalars, lists and
+// arrays come back unchanged through a loopback link.
+TYPED_TEST(NumericRowsTest, PutsGoOutThroughTheirFunctionAndRoundTrip) {
     const auto& rows = numericRows<TypeParam>();
-    const std::vector<TypeParam> values = Element<TypeParam>::values();
-    SRLINK link = this->loopback;
+    const std::vector<TypeParam> values = sampleValues<TypeParam>();
+    const int dims[] = {2, 2};
+    SRLINK hostLink = this->host.get();
+    ASSERT_NE(rows.scalarPut(hostLink, values[0]), 0);
+    const auto scalar = srhost_read(hostLink);
+    ASSERT_TRUE(scalar.has_value());
+    if constexpr (std::is_floating_point_v<TypeParam>) {
+        EXPECT_EQ(*scalar, link_test::real(static_cast<double>(values[0])));
+    } else {
+        EXPECT_EQ(*scalar, link_test::integer(values[0]));
+    }
+    EXPECT_EQ(scalar->origin, rows.scalarPutName);
+    ASSERT_NE(rows.listPut(hostLink, values.data(), 2), 0);
+    EXPECT_EQ(srhost_read(hostLink).value_or(SrValue{}).origin, rows.listPutName);
+    ASSERT_NE(rows.arrayPut(hostLink, values.data(), dims, nullptr, 2), 0);
+    EXPECT_EQ(srhost_read(hostLink).value_or(SrValue{}).origin, rows.arrayPutName);
 
+    int code = -1;
+    SRLINK link = SRLoopbackOpen(SRLinkEnvironment(hostLink), &code);
+    ASSERT_EQ(code, 0);
     for (const TypeParam value : values) {
         ASSERT_NE(rows.scalarPut(link, value), 0) << rows.scalarPutName;
         TypeParam back{};
         ASSERT_NE(rows.scalarGet(link, &back), 0) << rows.scalarGetName;
         EXPECT_EQ(back, value) << rows.scalarPutName;
     }
-
     ASSERT_NE(rows.listPut(link, values.data(), static_cast<int>(values.size())), 0);
     TypeParam* list = nullptr;
     int length = 0;
@@ -87,7 +72,6 @@ TYPED_TEST(NumericRowsTest, ScalarsListsAndArraysRoundTrip) {
     EXPECT_EQ(std::vector<TypeParam>(list, list + length), values);
     rows.listRelease(link, list, length);
 
-    const int dims[] = {2, 2};
     ASSERT_NE(rows.arrayPut(link, values.data(), dims, nullptr, 2), 0);
     TypeParam* data = nullptr;
     int* gotDims = nullptr;
@@ -98,28 +82,8 @@ TYPED_TEST(NumericRowsTest, ScalarsListsAndArraysRoundTrip) {
     EXPECT_EQ(std::vector<int>(gotDims, gotDims + 2), (std::vector<int>{2, 2}));
     EXPECT_EQ(std::vector<TypeParam>(data, data + 4), values);
     rows.arrayRelease(link, data, gotDims, heads, depth);
-}
-
-// Each put goes out through the link function its row names, a scalar as
-// its exact value (Real32 as the double it widens to).
-TYPED_TEST(NumericRowsTest, PutsGoOutThroughTheFunctionTheRowNames) {
-    const auto& rows = numericRows<TypeParam>();
-    const std::vector<TypeParam> values = Element<TypeParam>::values();
-    SRLINK link = this->host.get();
-    ASSERT_NE(rows.scalarPut(link, values[0]), 0);
-    const auto scalar = srhost_read(link);
-    ASSERT_TRUE(scalar.has_value());
-    if constexpr (std::is_floating_point_v<TypeParam>) {
-        EXPECT_EQ(*scalar, link_test::real(static_cast<double>(values[0])));
-    } else {
-        EXPECT_EQ(*scalar, link_test::integer(values[0]));
-    }
-    EXPECT_EQ(scalar->origin, rows.scalarPutName);
-    ASSERT_NE(rows.listPut(link, values.data(), 2), 0);
-    EXPECT_EQ(srhost_read(link).value_or(SrValue{}).origin, rows.listPutName);
-    const int dims[] = {2, 2};
-    ASSERT_NE(rows.arrayPut(link, values.data(), dims, nullptr, 2), 0);
-    EXPECT_EQ(srhost_read(link).value_or(SrValue{}).origin, rows.arrayPutName);
+    SRClose(link);
+    this->expectNothingLeftOpen();
 }
 
 // String rows: what each put row writes, and what each get row hands out

@@ -95,12 +95,4 @@ TEST(MediaFixtures, AMakerMayAskForAnotherFixture) {
     for (const char* part : {"outer_", "inner_"}) fs::remove(fs::path(MORVALE_FIXTURE_DIR) / (part + tag + ".txt"));
 }
 
-TEST(MediaFixtures, DerivedFixturesComeFromTheirSource) {
-    const std::string whole = contents(morvale_test::fixturePath(Fixture::H264Small));
-    const std::string truncated = contents(morvale_test::fixturePath(Fixture::Truncated));
-    ASSERT_FALSE(whole.empty());
-    EXPECT_EQ(truncated, whole.substr(0, whole.size() / 3));
-    EXPECT_EQ(contents(morvale_test::fixturePath(Fixture::Empty)), "");
-}
-
 }  // namespace

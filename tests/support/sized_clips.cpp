@@ -11,6 +11,18 @@
 namespace morvale_test {
 namespace fs = std::filesystem;
 
+namespace {
+
+void requireVideoSize(const std::string& path, uint32_t width, uint32_t height) {
+    const ProbeFacts facts = probeVideo(path);
+    if (facts.width != width || facts.height != height) {
+        throw std::runtime_error(path + " is " + std::to_string(facts.width) + "x" + std::to_string(facts.height) +
+                                 ", not " + std::to_string(width) + "x" + std::to_string(height));
+    }
+}
+
+}  // namespace
+
 std::string sizedClipName(const SizedClip& clip) {
     std::string name = clip.codec + "_" + clip.pixelFormat + "_" + std::to_string(clip.width) + "x" +
                        std::to_string(clip.height) + "_" + std::to_string(clip.frames) + "f";
@@ -19,14 +31,6 @@ std::string sizedClipName(const SizedClip& clip) {
         name += std::to_string(std::hash<std::string>{}(clip.extra) % 100000);
     }
     return name + "." + clip.container;
-}
-
-void requireVideoSize(const std::string& path, uint32_t width, uint32_t height) {
-    const ProbeFacts facts = probeVideo(path);
-    if (facts.width != width || facts.height != height) {
-        throw std::runtime_error(path + " is " + std::to_string(facts.width) + "x" + std::to_string(facts.height) +
-                                 ", not " + std::to_string(width) + "x" + std::to_string(height));
-    }
 }
 
 std::string sizedClip(const SizedClip& clip) {

@@ -27,8 +27,4 @@ std::string sizedClipName(const SizedClip& clip);
 // ffmpeg fails or the made file's first video stream is not width x height.
 std::string sizedClip(const SizedClip& clip);
 
-// Throws std::runtime_error unless the file's first video stream is
-// width x height.
-void requireVideoSize(const std::string& path, uint32_t width, uint32_t height);
-
 }  // namespace morvale_test

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cstdint>
 #include <fstream>
 #include <stdexcept>
 #include <system_error>
@@ -28,16 +29,22 @@ fs::path defaultParent() {
 std::span<const std::string_view> containerExtensions() { return kExtensions; }
 std::span<const std::string_view> audioExtensions() { return kAudioExtensions; }
 
-MediaInput splitInput(std::span<const uint8_t> input, std::span<const std::string_view> extensions) {
-    if (input.empty()) return {input, extensions[0]};
-    return {input.first(input.size() - 1), extensions[input.back() % extensions.size()]};
+MediaInput splitInput(std::span<const uint8_t> input, std::span<const std::string_view> extensions,
+                      unsigned sequences) {
+    if (input.empty()) return {input, extensions[0], 0};
+    const unsigned selector = input.back();
+    return {input.first(input.size() - 1), extensions[selector % extensions.size()],
+            static_cast<unsigned>(selector / extensions.size() % sequences)};
 }
 
-uint8_t extensionSelector(std::string_view extension, std::span<const std::string_view> extensions) {
+uint8_t extensionSelector(std::string_view extension, std::span<const std::string_view> extensions,
+                          unsigned sequence) {
     for (std::size_t i = 0; i < extensions.size(); ++i) {
-        if (extensions[i] == extension) return static_cast<uint8_t>(i);
+        const std::size_t selector = sequence * extensions.size() + i;
+        if (extensions[i] == extension && selector <= UINT8_MAX) return static_cast<uint8_t>(selector);
     }
-    throw std::invalid_argument("no selector for extension " + std::string(extension));
+    throw std::invalid_argument("no selector for extension " + std::string(extension) + " and sequence " +
+                                std::to_string(sequence));
 }
 
 InputFiles::InputFiles() : InputFiles(defaultParent()) {}

@@ -22,6 +22,7 @@ struct TargetState {
 
     RegisteredCodes codes;
     InputFiles files;
+    bool everySequence = false;
 };
 
 std::optional<TargetState>& targetState() {
@@ -48,25 +49,29 @@ void initialiseTarget(const char* name) {
     }
 }
 
-int readInput(const char* name, std::span<const uint8_t> bytes, std::span<const std::string_view> extensions,
-              ReadingSession session) {
+void readEverySequence() { targetState()->everySequence = true; }
+
+int readInput(const ReadingTarget& target, std::span<const uint8_t> bytes) {
     TargetState& state = *targetState();
-    const MediaInput input = splitInput(bytes, extensions);
+    const MediaInput input = splitInput(bytes, target.extensions, target.sequences);
     const std::string path = state.files.write(input);
-    const SessionReport report = session(path, state.codes);
-    if (report.problems.empty()) {
+    const unsigned first = state.everySequence ? 0 : input.sequence;
+    const unsigned end = state.everySequence ? target.sequences : input.sequence + 1;
+    for (unsigned sequence = first; sequence < end; ++sequence) {
+        const SessionReport report = target.session(path, state.codes, sequence);
         // The stand-ins log calls and count them; forgetting that now keeps
         // an input's allocations balanced, so libFuzzer runs its leak check
         // only when an input really kept memory.
         srhost_reset();
         MorvalePlatformTest_reset();
-        return 0;
+        if (report.problems.empty()) continue;
+        std::fprintf(stderr, "%s: the library is not healthy after call sequence %u on a %s file of %zu bytes\n",
+                     target.name, sequence, std::string(input.extension).c_str(), input.content.size());
+        for (const auto& call : report.calls) std::fprintf(stderr, "  %s -> %d\n", call.call.c_str(), call.code);
+        for (const auto& problem : report.problems) std::fprintf(stderr, "  problem: %s\n", problem.c_str());
+        __builtin_trap();
     }
-    std::fprintf(stderr, "%s: the library is not healthy after a %s file of %zu bytes\n", name,
-                 std::string(input.extension).c_str(), input.content.size());
-    for (const auto& call : report.calls) std::fprintf(stderr, "  %s -> %d\n", call.call.c_str(), call.code);
-    for (const auto& problem : report.problems) std::fprintf(stderr, "  problem: %s\n", problem.c_str());
-    __builtin_trap();
+    return 0;
 }
 
 }  // namespace morvale_fuzz

@@ -37,32 +37,39 @@ std::string joined(const std::vector<std::string>& lines) {
     return text;
 }
 
-TEST(FuzzInput, LastByteChoosesTheExtensionOfTheBytesBeforeIt) {
+TEST(FuzzInput, LastByteChoosesTheExtensionAndTheSequenceOfTheBytesBeforeIt) {
     struct Case {
         std::vector<uint8_t> input;
         std::size_t contentSize;
         std::string extension;
+        unsigned sequence;  // of 6
     };
     const Case cases[] = {
-        {{}, 0, ".mp4"},                 // nothing to split: an empty .mp4
-        {{7}, 0, ".mpg"},                // a selector alone
-        {{0x1a, 0x45, 2}, 2, ".mkv"},    // the selector is not part of the file
-        {{1, 2, 9}, 2, ".mp4"},          // selectors wrap around the list
-        {{1, 255}, 1, ".webm"},          // 255 % 9 = 3
+        {{}, 0, ".mp4", 0},               // nothing to split: an empty .mp4
+        {{7}, 0, ".mpg", 0},              // a selector alone
+        {{0x1a, 0x45, 2}, 2, ".mkv", 0},  // the selector is not part of the file
+        {{1, 2, 9}, 2, ".mp4", 1},        // past the extensions: the next sequence
+        {{1, 255}, 1, ".webm", 4},        // 255 % 9 = 3, 255 / 9 % 6 = 4
     };
     for (const auto& c : cases) {
-        const MediaInput split = splitInput(c.input);
+        const MediaInput split = splitInput(c.input, containerExtensions(), 6);
         EXPECT_EQ(split.content.size(), c.contentSize);
         EXPECT_EQ(split.extension, c.extension);
+        EXPECT_EQ(split.sequence, c.sequence);
         EXPECT_EQ(split.content.data(), c.input.data());
     }
     for (const std::string_view extension : containerExtensions()) {
-        const std::vector<uint8_t> seed = {0x47, extensionSelector(extension)};
-        EXPECT_EQ(splitInput(seed).extension, extension);
+        for (const unsigned sequence : {0u, 5u}) {
+            const std::vector<uint8_t> seed = {0x47, extensionSelector(extension, containerExtensions(), sequence)};
+            EXPECT_EQ(splitInput(seed, containerExtensions(), 6).extension, extension);
+            EXPECT_EQ(splitInput(seed, containerExtensions(), 6).sequence, sequence);
+        }
     }
     EXPECT_THROW(extensionSelector(".txt"), std::invalid_argument);
-    const std::vector<uint8_t> audioSeed = {0x52, extensionSelector(".flac", audioExtensions())};
-    EXPECT_EQ(splitInput(audioSeed, audioExtensions()).extension, ".flac");
+    EXPECT_THROW(extensionSelector(".mp4", containerExtensions(), 29), std::invalid_argument);  // past 255
+    const std::vector<uint8_t> audioSeed = {0x52, extensionSelector(".flac", audioExtensions(), 3)};
+    EXPECT_EQ(splitInput(audioSeed, audioExtensions(), 4).extension, ".flac");
+    EXPECT_EQ(splitInput(audioSeed, audioExtensions(), 4).sequence, 3u);
 }
 
 TEST(FuzzInput, RewritingAPathLeavesOnlyTheNewBytesAndTheDirectoryGoesAtTheEnd) {
@@ -165,58 +172,64 @@ TEST_F(LoadedLibrary, HealthNamesWhatTheHostOrTheLinkStillHolds) {
     }
 }
 
-TEST_F(LoadedLibrary, AGoodFileGoesThroughEveryReadingCall) {
+TEST_F(LoadedLibrary, EachSequenceMakesItsOwnCallsOnAGoodFile) {
     const std::string path = morvale_test::fixturePath(morvale_test::Fixture::H264FiveFrames);  // 5 frames of 160x120
-    const SessionReport report = readVideoFile(path, RegisteredCodes::fetch());
-    EXPECT_TRUE(report.problems.empty()) << joined(report.problems);
-    const std::vector<std::string> expected = {
-        "MFReadVideoProperties", "MFReadVideoFrameCount", "MFReadVideoFrameDurations", "MFReadVideoData {1}",
-        "MFReadVideoData {5}",   "MFReadVideoData {}",    "MFInitVideoReader",         "MFReadNextVideoFrame",
-        "MFReadNextVideoFrame",  "MFReadNextVideoFrame",  "MFReadNextVideoFrame",      "MFFinalizeVideoReader",
-        "DeleteVideoCache",      "DeleteVideoCache"};
-    EXPECT_EQ(callNames(report), expected);
-    for (const auto& call : report.calls) EXPECT_EQ(call.code, 0) << call.call;
+    const std::vector<std::string> dropped = {"DeleteVideoCache", "DeleteVideoCache"};
+    const std::vector<std::string> byFrame = {"MFReadVideoProperties", "MFInitVideoReader",    "MFReadNextVideoFrame",
+                                              "MFReadNextVideoFrame",  "MFReadNextVideoFrame", "MFReadNextVideoFrame",
+                                              "MFFinalizeVideoReader"};
+    const std::vector<std::vector<std::string>> expected = {
+        {"MFReadVideoProperties"},
+        {"MFReadVideoFrameCount", "MFReadVideoFrameDurations"},
+        {"MFReadVideoProperties", "MFReadVideoData {1}"},
+        {"MFReadVideoProperties", "MFReadVideoFrameCount", "MFReadVideoData {5}"},
+        {"MFReadVideoProperties", "MFReadVideoFrameCount", "MFReadVideoData {}"},
+        byFrame,
+    };
+    ASSERT_EQ(expected.size(), kVideoSequences);
+    const RegisteredCodes codes = RegisteredCodes::fetch();
+    for (unsigned sequence = 0; sequence < kVideoSequences; ++sequence) {
+        const SessionReport report = readVideoFile(path, codes, static_cast<VideoSequence>(sequence));
+        EXPECT_TRUE(report.problems.empty()) << sequence << "\n" << joined(report.problems);
+        std::vector<std::string> calls = expected[sequence];
+        calls.insert(calls.end(), dropped.begin(), dropped.end());
+        EXPECT_EQ(callNames(report), calls) << sequence;
+        for (const auto& call : report.calls) EXPECT_EQ(call.code, 0) << sequence << ": " << call.call;
+    }
 }
 
 TEST_F(LoadedLibrary, LimitsSkipTheExpensiveReadsOnly) {
     const std::string path = morvale_test::fixturePath(morvale_test::Fixture::H264FiveFrames);
     struct Case {
         const char* what;
+        VideoSequence sequence;
         ReadLimits limits;
-        std::vector<std::string> expected;
-    };
-    const std::vector<std::string> facts = {"MFReadVideoProperties", "MFReadVideoFrameCount",
-                                            "MFReadVideoFrameDurations"};
-    const std::vector<std::string> dropped = {"DeleteVideoCache", "DeleteVideoCache"};
-    const auto concat = [](std::vector<std::vector<std::string>> parts) {
-        std::vector<std::string> all;
-        for (auto& part : parts) all.insert(all.end(), part.begin(), part.end());
-        return all;
+        std::vector<std::string> expected;  // before the cache entry is dropped
     };
     const Case cases[] = {
-        {"picture above the pixel limit", {160 * 120 - 1, 64, 8, 4}, concat({facts, dropped})},
-        {"more frames than a last-frame read may decode",
-         {1 << 20, 4, 4, 1},
-         concat({facts,
-                 {"MFReadVideoData {1}", "MFInitVideoReader", "MFReadNextVideoFrame", "MFFinalizeVideoReader"},
-                 dropped})},
-        {"no frame-by-frame reads",
-         {1 << 20, 64, 0, 0},
-         concat({facts, {"MFReadVideoData {1}", "MFReadVideoData {5}", "MFInitVideoReader", "MFFinalizeVideoReader"},
-                 dropped})},
+        {"picture above the pixel limit", VideoSequence::FirstFrame, {160 * 120 - 1, 64, 8, 4},
+         {"MFReadVideoProperties"}},
+        {"more frames than a last-frame read may decode", VideoSequence::LastFrame, {1 << 20, 4, 4, 1},
+         {"MFReadVideoProperties", "MFReadVideoFrameCount"}},
+        {"more frames than one read of all may decode", VideoSequence::AllFrames, {1 << 20, 64, 4, 4},
+         {"MFReadVideoProperties", "MFReadVideoFrameCount"}},
+        {"no frame-by-frame reads", VideoSequence::FrameByFrame, {1 << 20, 64, 8, 0},
+         {"MFReadVideoProperties", "MFInitVideoReader", "MFFinalizeVideoReader"}},
     };
     const RegisteredCodes codes = RegisteredCodes::fetch();
     for (const auto& c : cases) {
-        const SessionReport report = readVideoFile(path, codes, c.limits);
+        const SessionReport report = readVideoFile(path, codes, c.sequence, c.limits);
         EXPECT_TRUE(report.problems.empty()) << c.what << "\n" << joined(report.problems);
-        EXPECT_EQ(callNames(report), c.expected) << c.what;
+        std::vector<std::string> calls = c.expected;
+        calls.insert(calls.end(), {"DeleteVideoCache", "DeleteVideoCache"});
+        EXPECT_EQ(callNames(report), calls) << c.what;
     }
 }
 
 TEST_F(LoadedLibrary, ReadingPastTheLastFrameClosesTheReader) {
     const std::string path = morvale_test::fixturePath(morvale_test::Fixture::H264FiveFrames);
     const RegisteredCodes codes = RegisteredCodes::fetch();
-    const SessionReport report = readVideoFile(path, codes, {1 << 20, 0, 0, 7});
+    const SessionReport report = readVideoFile(path, codes, VideoSequence::FrameByFrame, {1 << 20, 0, 0, 7});
     EXPECT_TRUE(report.problems.empty()) << joined(report.problems);
     std::vector<int> nextCodes;
     for (const auto& call : report.calls) {
@@ -230,11 +243,14 @@ TEST_F(LoadedLibrary, ReadingPastTheLastFrameClosesTheReader) {
 TEST_F(LoadedLibrary, ABrokenFileFailsWithARegisteredCodeAndLeavesNothing) {
     const RegisteredCodes codes = RegisteredCodes::fetch();
     for (const auto fixture : {morvale_test::Fixture::Text, morvale_test::Fixture::Empty, morvale_test::Fixture::Truncated}) {
-        const std::string name = morvale_test::fixtureName(fixture);
-        const SessionReport report = readVideoFile(morvale_test::fixturePath(fixture), codes);
-        EXPECT_TRUE(report.problems.empty()) << name << "\n" << joined(report.problems);
-        ASSERT_FALSE(report.calls.empty());
-        EXPECT_NE(report.calls.front().code, 0) << name;
+        for (unsigned sequence = 0; sequence < kVideoSequences; ++sequence) {
+            const std::string name = morvale_test::fixtureName(fixture) + " " + std::to_string(sequence);
+            const SessionReport report = readVideoFile(morvale_test::fixturePath(fixture), codes,
+                                                       static_cast<VideoSequence>(sequence));
+            EXPECT_TRUE(report.problems.empty()) << name << "\n" << joined(report.problems);
+            ASSERT_FALSE(report.calls.empty());
+            EXPECT_NE(report.calls.front().code, 0) << name;
+        }
     }
 }
 
@@ -243,21 +259,30 @@ TEST_F(LoadedLibrary, ABrokenFileFailsWithARegisteredCodeAndLeavesNothing) {
 TEST_F(LoadedLibrary, AudioFilesGoThroughEveryAudioCall) {
     struct Case {
         morvale_test::Fixture fixture;
+        AudioSequence sequence;
+        std::vector<std::string> calls;  // before the cache entry is dropped
         std::vector<bool> succeeded;
     };
     const Case cases[] = {
-        {morvale_test::Fixture::AudioFirstMp4, {true, true, true, false, true, true}},
-        {morvale_test::Fixture::Text, {false, false, false, false, true, true}},
+        {morvale_test::Fixture::AudioFirstMp4, AudioSequence::Properties, {"ReadAudioProperties"}, {true}},
+        {morvale_test::Fixture::AudioFirstMp4, AudioSequence::StreamZero, {"ReadAudioProperties", "ReadAudioData 0"},
+         {true, true}},
+        {morvale_test::Fixture::AudioFirstMp4, AudioSequence::StreamOne, {"ReadAudioProperties", "ReadAudioData 1"},
+         {true, true}},
+        {morvale_test::Fixture::AudioFirstMp4, AudioSequence::StreamTwo, {"ReadAudioProperties", "ReadAudioData 2"},
+         {true, false}},
+        {morvale_test::Fixture::Text, AudioSequence::StreamOne, {"ReadAudioProperties", "ReadAudioData 1"},
+         {false, false}},
     };
-    const std::vector<std::string> calls = {"ReadAudioProperties", "ReadAudioData 0",  "ReadAudioData 1",
-                                            "ReadAudioData 2",     "DeleteAudioCache", "DeleteAudioCache"};
     const RegisteredCodes codes = RegisteredCodes::fetch();
     for (const auto& c : cases) {
-        const std::string name = morvale_test::fixtureName(c.fixture);
-        const SessionReport report = readAudioFile(morvale_test::fixturePath(c.fixture), codes);
+        const std::string name = morvale_test::fixtureName(c.fixture) + " " + c.calls.back();
+        const SessionReport report = readAudioFile(morvale_test::fixturePath(c.fixture), codes, c.sequence);
         EXPECT_TRUE(report.problems.empty()) << name << "\n" << joined(report.problems);
+        std::vector<std::string> calls = c.calls;
+        calls.insert(calls.end(), {"DeleteAudioCache", "DeleteAudioCache"});
         ASSERT_EQ(callNames(report), calls) << name;
-        for (std::size_t i = 0; i < calls.size(); ++i) {
+        for (std::size_t i = 0; i < c.succeeded.size(); ++i) {
             EXPECT_EQ(report.calls[i].code == 0, c.succeeded[i]) << name << ": " << calls[i];
         }
     }
@@ -265,7 +290,8 @@ TEST_F(LoadedLibrary, AudioFilesGoThroughEveryAudioCall) {
 
 TEST_F(LoadedLibrary, ACodeMissingFromTheTableIsAProblem) {
     const RegisteredCodes onlySuccess = RegisteredCodes::fromTable(SrValue::ofAssociation({}));
-    const SessionReport report = readVideoFile(morvale_test::fixturePath(morvale_test::Fixture::Text), onlySuccess);
+    const SessionReport report = readVideoFile(morvale_test::fixturePath(morvale_test::Fixture::Text), onlySuccess,
+                                               VideoSequence::Properties);
     ASSERT_FALSE(report.problems.empty());
     EXPECT_NE(report.problems[0].find("MFReadVideoProperties returned the unregistered code"), std::string::npos)
         << joined(report.problems);

@@ -79,12 +79,14 @@ private:
 
 }  // namespace
 
-SessionReport readAudioFile(const std::string& path, const RegisteredCodes& codes) {
+SessionReport readAudioFile(const std::string& path, const RegisteredCodes& codes, AudioSequence sequence) {
     const ProcessHealth health;
     SessionReport report;
     AudioSession session(path, codes, report);
     const auto streams = session.properties();
-    for (const long long stream : {0, 1, 2}) session.samples(stream, streams);
+    if (sequence != AudioSequence::Properties) {
+        session.samples(static_cast<long long>(sequence) - static_cast<long long>(AudioSequence::StreamZero), streams);
+    }
     session.dropCacheEntry();
     for (std::string& problem : health.problems()) report.problems.push_back("after the file: " + problem);
     return report;

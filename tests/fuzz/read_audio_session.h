@@ -1,7 +1,9 @@
 // The audio reading path as a host drives it on one file, through the
-// stand-in host's table and host links: every audio stream's properties
-// over a link, the samples of stream 0, 1 and 2, and the cache entry
-// dropped at the end. The work per file is bounded by the library itself:
+// stand-in host's table and host links, in one of a few call sequences:
+// every audio stream's properties over a link, then the samples of stream
+// 0, 1 or 2 or none; each export opens and probes the file again, so one
+// sequence opens it once or twice. Every sequence ends by dropping the
+// file's cache entry. The work per file is bounded by the library itself:
 // it refuses an array the file cannot fill (claimed_samples.h).
 //
 // Every call is checked as it returns (session_checks.h); a read that
@@ -17,7 +19,15 @@
 
 namespace morvale_fuzz {
 
+enum class AudioSequence : unsigned {
+    Properties,   // the properties only
+    StreamZero,   // properties, the samples of stream 0 (the first)
+    StreamOne,    // properties, the samples of stream 1
+    StreamTwo,    // properties, the samples of stream 2
+};
+inline constexpr unsigned kAudioSequences = 4;
+
 // The library must be initialised with the stand-in host's table.
-SessionReport readAudioFile(const std::string& path, const RegisteredCodes& codes);
+SessionReport readAudioFile(const std::string& path, const RegisteredCodes& codes, AudioSequence sequence);
 
 }  // namespace morvale_fuzz

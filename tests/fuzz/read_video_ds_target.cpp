@@ -1,9 +1,19 @@
 // libFuzzer target for the DirectShow reading path: the input becomes a
-// media file (fuzz_input.h) driven through every DS reading export, the
-// graph's streaming thread included.
+// media file (fuzz_input.h) read through the DS exports with the call
+// sequence its last byte picks, the graph's streaming thread included.
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/fuzz/fuzz_target.h"
 #include "tests/fuzz/read_video_session.h"
+
+namespace {
+
+morvale_fuzz::SessionReport readWith(const std::string& path, const morvale_fuzz::RegisteredCodes& codes,
+                                     unsigned sequence) {
+    return morvale_fuzz::readVideoFile(path, codes, static_cast<morvale_fuzz::VideoSequence>(sequence), {},
+                                       morvale_fuzz::directShowExports());
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     morvale_fuzz::initialiseTarget("read_video_ds");
@@ -11,9 +21,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    return morvale_fuzz::readInput("read_video_ds", {data, size}, morvale_fuzz::containerExtensions(),
-                                   [](const std::string& path, const morvale_fuzz::RegisteredCodes& codes) {
-                                       return morvale_fuzz::readVideoFile(path, codes, {},
-                                                                          morvale_fuzz::directShowExports());
-                                   });
+    static const morvale_fuzz::ReadingTarget target{"read_video_ds", morvale_fuzz::containerExtensions(),
+                                                    morvale_fuzz::kVideoSequences, readWith};
+    return morvale_fuzz::readInput(target, {data, size});
 }

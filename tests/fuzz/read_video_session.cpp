@@ -120,6 +120,26 @@ private:
     const ReadingExports& exports_;
 };
 
+void runSequence(ReadSession& session, VideoSequence sequence, const ReadLimits& limits) {
+    if (sequence == VideoSequence::FrameFacts) {
+        session.frameDurations(session.frameCount());
+        return;
+    }
+    const auto size = session.properties();
+    if (!size || sequence == VideoSequence::Properties) return;
+    if (static_cast<uint64_t>(size->width) * static_cast<uint64_t>(size->height) > limits.maxFramePixels) return;
+    if (sequence == VideoSequence::FirstFrame) {
+        session.frames({1}, 1, *size);
+    } else if (sequence == VideoSequence::FrameByFrame) {
+        session.frameByFrame(limits.maxNextFrames, *size);
+    } else if (const auto count = session.frameCount(); count && *count > 0) {
+        if (sequence == VideoSequence::LastFrame && *count > 1 && *count <= limits.maxFramesToLast) {
+            session.frames({static_cast<long long>(*count)}, 1, *size);
+        }
+        if (sequence == VideoSequence::AllFrames && *count <= limits.maxFramesForAll) session.frames({}, *count, *size);
+    }
+}
+
 }  // namespace
 
 const ReadingExports& mediaFoundationExports() {
@@ -146,24 +166,12 @@ const ReadingExports& directShowExports() {
     return exports;
 }
 
-SessionReport readVideoFile(const std::string& path, const RegisteredCodes& codes, const ReadLimits& limits,
-                            const ReadingExports& exports) {
+SessionReport readVideoFile(const std::string& path, const RegisteredCodes& codes, VideoSequence sequence,
+                            const ReadLimits& limits, const ReadingExports& exports) {
     const ProcessHealth health;
     SessionReport report;
     ReadSession session(path, codes, exports, report);
-    if (const auto size = session.properties()) {
-        const auto count = session.frameCount();
-        session.frameDurations(count);
-        const uint64_t pixels = static_cast<uint64_t>(size->width) * static_cast<uint64_t>(size->height);
-        if (pixels <= limits.maxFramePixels) {
-            session.frames({1}, 1, *size);
-            if (count && *count > 1 && *count <= limits.maxFramesToLast) {
-                session.frames({static_cast<long long>(*count)}, 1, *size);
-            }
-            if (count && *count > 0 && *count <= limits.maxFramesForAll) session.frames({}, *count, *size);
-            session.frameByFrame(limits.maxNextFrames, *size);
-        }
-    }
+    runSequence(session, sequence, limits);
     session.dropCacheEntry();
     for (std::string& problem : health.problems()) report.problems.push_back("after the file: " + problem);
     return report;

@@ -1,8 +1,11 @@
 // The Media Foundation reading path as a host drives it on one file, through
-// the stand-in host's table and host links: properties, frame count and
-// durations, the first, the last and all frames, frame by frame, and the
-// cache entry dropped at the end. The work per file is bounded so that a
-// file claiming a huge picture or many frames cannot run for seconds.
+// the stand-in host's table and host links, in one of a few call sequences:
+// each opens the file once to three times, where the whole path would open
+// it seven times (every export opens and probes the file again), so that
+// an input is cheap and every sequence still runs often over a campaign.
+// Every sequence ends by dropping the file's cache entry. The work per file
+// is bounded so that a file claiming a huge picture or many frames cannot
+// run for seconds.
 //
 // Every call is checked as it returns (session_checks.h) and its result
 // must have the shape asked for. Afterwards the process must hold nothing
@@ -45,9 +48,20 @@ struct ReadLimits {
     int maxNextFrames = 4;
 };
 
+enum class VideoSequence : unsigned {
+    Properties,    // the properties
+    FrameFacts,    // frame count, then the frame durations
+    FirstFrame,    // properties, frame 1
+    LastFrame,     // properties, count, the last frame
+    AllFrames,     // properties, count, every frame in one call
+    FrameByFrame,  // properties, init, next frames, finalize
+};
+inline constexpr unsigned kVideoSequences = 6;
+
 // The library must be initialised with the stand-in host's table, with no
-// global frame-by-frame reader open.
-SessionReport readVideoFile(const std::string& path, const RegisteredCodes& codes, const ReadLimits& limits = {},
-                            const ReadingExports& exports = mediaFoundationExports());
+// global frame-by-frame reader open. Frames are read only when the
+// properties gave a size within the limits.
+SessionReport readVideoFile(const std::string& path, const RegisteredCodes& codes, VideoSequence sequence,
+                            const ReadLimits& limits = {}, const ReadingExports& exports = mediaFoundationExports());
 
 }  // namespace morvale_fuzz

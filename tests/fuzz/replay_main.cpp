@@ -1,6 +1,7 @@
 // Replays saved fuzzer inputs without libFuzzer: every file named on the
 // command line, and every file in every directory named (hidden files
-// skipped), in name order, through the target's LLVMFuzzerTestOneInput.
+// skipped), in name order, through the target's LLVMFuzzerTestOneInput,
+// each in every call sequence of the target (fuzz_target.h).
 // A crash or trap names the input it happened on; an empty replay fails, so
 // a moved corpus cannot pass unnoticed.
 #include <algorithm>
@@ -11,6 +12,8 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include "tests/fuzz/fuzz_target.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv);
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
@@ -33,6 +36,7 @@ std::vector<fs::path> inputsOf(const fs::path& argument) {
 
 int main(int argc, char** argv) {
     LLVMFuzzerInitialize(&argc, &argv);
+    morvale_fuzz::readEverySequence();
     std::size_t replayed = 0;
     for (int i = 1; i < argc; ++i) {
         if (!fs::exists(argv[i])) {

@@ -131,7 +131,7 @@ HRESULT SourceReader::setRgbOutput(Stream& stream, IMFMediaType& requested, cons
         RgbOutputState state;
         state.quirks = options_.quirks;
         std::unique_ptr<LazyRgbOutput> lazy;
-        if (HRESULT hr = LazyRgbOutput::open(*stream.av, std::move(state), lazy); FAILED(hr)) return hr;
+        if (HRESULT hr = LazyRgbOutput::open(source_.format(), *stream.av, std::move(state), lazy); FAILED(hr)) return hr;
         rgb = lazy.get();
         stream.output = std::move(lazy);
     }

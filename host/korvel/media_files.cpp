@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
+#include <charconv>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -39,13 +39,13 @@ struct FrameSize {
 std::optional<FrameSize> rawFrameSize(const fs::path& path) {
     if (lowerExtension(path) != ".rgb24") return std::nullopt;
     const std::string size = path.stem().extension().string();  // ".WIDTHxHEIGHT"
+    const char* const end = size.data() + size.size();
     FrameSize frame;
-    char x = 0;
-    char rest = 0;
-    if (std::sscanf(size.c_str(), ".%lld%c%lld%c", &frame.width, &x, &frame.height, &rest) != 3 || x != 'x' ||
-        frame.width <= 0 || frame.height <= 0) {
-        throw std::runtime_error("a raw frames file is named NAME.WIDTHxHEIGHT.rgb24: " + path.string());
-    }
+    const auto width = std::from_chars(size.data() + std::min<std::size_t>(1, size.size()), end, frame.width);
+    const bool named = width.ec == std::errc() && width.ptr != end && *width.ptr == 'x' &&
+                       std::from_chars(width.ptr + 1, end, frame.height).ptr == end && frame.width > 0 &&
+                       frame.height > 0;
+    if (!named) throw std::runtime_error("a raw frames file is named NAME.WIDTHxHEIGHT.rgb24: " + path.string());
     return frame;
 }
 

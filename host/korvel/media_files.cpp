@@ -63,7 +63,9 @@ MImage readRawFrames(const fs::path& path, FrameSize size) {
         newHostImage(static_cast<mint>(fileBytes / frameBytes), size.width, size.height, 3, MImage_Type_Bit8, true),
         freeHostImage);
     auto* out = reinterpret_cast<char*>(const_cast<unsigned char*>(imageData(image.get())));
-    if (!in.read(out, static_cast<std::streamsize>(fileBytes))) throw std::runtime_error("cannot read " + path.string());
+    if (!in.read(out, static_cast<std::streamsize>(fileBytes))) {
+        throw std::runtime_error("cannot read " + path.string());
+    }
     return image.release();
 }
 

@@ -22,8 +22,9 @@ struct CodecChoice {
     AVCodecID codec;
     const char* encoder;  // FFmpeg encoder name, null when there is none
     const char* decoder;  // FFmpeg decoder name, null when there is none
-    // Encoders whose time base must be the frame period (the MPEG-4 part 2
-    // family and older codecs store it in the stream and bound it).
+    // Encoders whose time base must be the frame period (older codecs
+    // store it in the stream and bound it; MPEG-4 part 2 takes any base
+    // below 2^16 ticks a second).
     bool frameRateTimeBase;
     // Raw video only: the pixel layout written; every other encoder takes
     // its preferred one.

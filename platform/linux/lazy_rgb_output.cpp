@@ -3,13 +3,28 @@
 
 #include "platform/linux/decoded_rgb_output.h"
 
+#include <cstring>
+
 namespace MorvalePlatform {
 
-HRESULT LazyRgbOutput::open(const AVStream& stream, RgbOutputState state, std::unique_ptr<LazyRgbOutput>& output) {
+HRESULT LazyRgbOutput::open(const AVFormatContext& format, const AVStream& stream, RgbOutputState state,
+                            std::unique_ptr<LazyRgbOutput>& output) {
     std::shared_ptr<LazyVideoDecoder> decoder;
     if (HRESULT hr = LazyVideoDecoder::open(stream, decoder); FAILED(hr)) return hr;
-    output.reset(new LazyRgbOutput(std::move(state), std::move(decoder), stream));
+    output.reset(new LazyRgbOutput(std::move(state), std::move(decoder), format, stream));
     return S_OK;
+}
+
+int64_t LazyRgbOutput::lastDuration(int64_t time, int64_t packetDuration) {
+    if (format_.nb_streams != 1 || std::strstr(format_.iformat->name, "matroska") == nullptr) return packetDuration;
+    if (!end_) {
+        // The segment's duration counts from time 0.
+        end_.emplace();
+        if (format_.duration != AV_NOPTS_VALUE && format_.duration > 0) {
+            *end_ = av_rescale_q(format_.duration, AV_TIME_BASE_Q, stream_.time_base);
+        }
+    }
+    return *end_ && **end_ > time ? **end_ - time : packetDuration;
 }
 
 LazyRgbOutput::~LazyRgbOutput() {
@@ -47,9 +62,10 @@ HRESULT LazyRgbOutput::read(StreamTypes& stream, PacketFeed& packets, DWORD& fla
     // The stream's size stands for the decoded one (they agree: FFmpeg
     // takes it from the first decoded frame when it opens the file).
     const RgbLayout layout = frameLayout(stream, stream_.codecpar->width, stream_.codecpar->height, flags);
-    parts = frameParts(stream,
-                       issued->time != LazyVideoDecoder::kUntimed ? std::optional<int64_t>(issued->time) : std::nullopt,
-                       issued->duration, issued->keyframe);
+    const bool timed = issued->time != LazyVideoDecoder::kUntimed;
+    const int64_t duration = timed && issued->last ? lastDuration(issued->time, issued->duration) : issued->duration;
+    parts = frameParts(stream, timed ? std::optional<int64_t>(issued->time) : std::nullopt, duration,
+                       issued->keyframe);
     parts->deferred =
         std::make_unique<DeferredRgbFrame>(state_.converter, decoder_, std::move(issued->slot), layout);
     return S_OK;

@@ -1,5 +1,7 @@
 // LazyRgbOutput: a video stream whose samples take their times, durations
-// and order from the demuxed packets; a frame is decoded and converted only
+// and order from the demuxed packets (a Matroska file's packets all carry
+// the track's default duration: in a file whose only stream it is, the last
+// frame lasts to the segment's end); a frame is decoded and converted only
 // when its sample's buffer is asked for (LazyVideoDecoder). The first read
 // checks that the packets allow it; a stream whose frames' times or size
 // only the decoder knows is handed over to a DecodedRgbOutput, with the
@@ -7,6 +9,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "platform/linux/lazy_video_decoder.h"
 #include "platform/linux/rgb_output.h"
@@ -16,7 +19,8 @@ namespace MorvalePlatform {
 class LazyRgbOutput final : public RgbOutput {
 public:
     // MF_E_TOPO_CODEC_NOT_FOUND when the stream cannot be decoded.
-    static HRESULT open(const AVStream& stream, RgbOutputState state, std::unique_ptr<LazyRgbOutput>& output);
+    static HRESULT open(const AVFormatContext& format, const AVStream& stream, RgbOutputState state,
+                        std::unique_ptr<LazyRgbOutput>& output);
     // Samples already read keep what they need; packets read ahead for
     // samples not yet issued are dropped.
     ~LazyRgbOutput() override;
@@ -29,8 +33,13 @@ public:
     void restart(bool atStart) override;
 
 private:
-    LazyRgbOutput(RgbOutputState state, std::shared_ptr<LazyVideoDecoder> decoder, const AVStream& stream)
-        : RgbOutput(std::move(state)), decoder_(std::move(decoder)), stream_(stream) {}
+    LazyRgbOutput(RgbOutputState state, std::shared_ptr<LazyVideoDecoder> decoder, const AVFormatContext& format,
+                  const AVStream& stream)
+        : RgbOutput(std::move(state)), decoder_(std::move(decoder)), format_(format), stream_(stream) {}
+
+    // The duration of the last frame, which starts at time: to the end of
+    // a Matroska file whose only stream it is, else the packet's.
+    int64_t lastDuration(int64_t time, int64_t packetDuration);
 
     // Hands the packets read so far back to the feed and the stream over to
     // a decoder that decodes as it reads.
@@ -38,7 +47,9 @@ private:
 
     // Shared with the samples waiting for their frames.
     std::shared_ptr<LazyVideoDecoder> decoder_;
+    const AVFormatContext& format_;
     const AVStream& stream_;
+    std::optional<std::optional<int64_t>> end_;  // the file's end in the stream's time base, once asked
     bool checked_ = false;  // the first packets showed whether lazy decoding can work
     // For a seek while samples still wait on decoder_: opened by
     // prepareRestart, taken by restart.

@@ -112,8 +112,14 @@ std::optional<LazyVideoDecoder::Issued> LazyVideoDecoder::issue() {
     Entry& entry = at(order);
     entry.issued = true;
     if (key != kUntimed) lastIssuedKey_ = std::max(lastIssuedKey_, key);
-    return Issued{std::move(entry.held), key, entry.packet->duration > 0 ? entry.packet->duration : 0,
-                  entry.keyframe};
+    // A frame lasts until the next one starts: some containers keep only
+    // start times (Matroska as FFmpeg writes video), and MP4 gives frames
+    // that were reordered the spacing of their decoding times.
+    int64_t duration = entry.packet->duration > 0 ? entry.packet->duration : 0;
+    if (key != kUntimed && !unissued_.empty() && unissued_.begin()->first > key) {
+        duration = unissued_.begin()->first - key;
+    }
+    return Issued{std::move(entry.held), key, duration, entry.keyframe, inputEnded_ && unissued_.empty()};
 }
 
 void LazyVideoDecoder::dropUnissued() {

@@ -86,8 +86,12 @@ public:
     struct Issued {
         std::shared_ptr<FrameSlot> slot;
         int64_t time;      // stream time base; kUntimed when the packet has none
-        int64_t duration;  // stream time base; 0 when the packet has none
+        // Stream time base: up to the next sample's time once that sample has
+        // been read (the window holds it unless this is the last one), else
+        // the packet's duration; 0 when neither is known.
+        int64_t duration;
         bool keyframe;
+        bool last;  // input ended and no sample follows
     };
 
     // MF_E_TOPO_CODEC_NOT_FOUND when FFmpeg has no decoder for the stream or

@@ -131,7 +131,8 @@ HRESULT SourceReader::setRgbOutput(Stream& stream, IMFMediaType& requested, cons
         RgbOutputState state;
         state.quirks = options_.quirks;
         std::unique_ptr<LazyRgbOutput> lazy;
-        if (HRESULT hr = LazyRgbOutput::open(*stream.av, std::move(state), lazy); FAILED(hr)) return hr;
+        const HRESULT opened = LazyRgbOutput::open(source_.format(), *stream.av, std::move(state), lazy);
+        if (FAILED(opened)) return opened;
         rgb = lazy.get();
         stream.output = std::move(lazy);
     }

@@ -13,6 +13,10 @@ namespace MorvalePlatform {
 namespace {
 
 constexpr AVRational kFineTimeBase{1, 90000};
+// MPEG-4 part 2 stores its time base in 16 bits (and its rate control
+// suffers at fine ones): whole rates count in frame periods, others in
+// milliseconds, as Matroska does.
+constexpr AVRational kMpeg4TimeBase{1, 1000};
 
 class VideoSinkStream final : public SinkStream {
 public:
@@ -70,8 +74,10 @@ private:
         encoder.width = static_cast<int>(width_);
         encoder.height = static_cast<int>(height_);
         encoder.framerate = AVRational{static_cast<int>(rateNumerator_), static_cast<int>(rateDenominator_)};
-        const bool constantRate = choice_.frameRateTimeBase || std::strcmp(container_.oformat->name, "avi") == 0;
-        encoder.time_base = constantRate ? av_inv_q(encoder.framerate) : kFineTimeBase;
+        slotted_ = std::strcmp(container_.oformat->name, "avi") == 0;
+        const bool mpeg4 = choice_.codec == AV_CODEC_ID_MPEG4;
+        const bool constantRate = choice_.frameRateTimeBase || slotted_ || (mpeg4 && rateDenominator_ == 1);
+        encoder.time_base = constantRate ? av_inv_q(encoder.framerate) : mpeg4 ? kMpeg4TimeBase : kFineTimeBase;
         if (bitRate_ > 0) encoder.bit_rate = bitRate_;
         encoder.sample_aspect_ratio = aspect_;
         encoder.field_order = AV_FIELD_PROGRESSIVE;
@@ -93,9 +99,12 @@ private:
     }
 
     HRESULT prepareConversion(AVCodecContext& encoder) override {
+        // The ffmpeg tool's own conversion (its default scaler flags, the
+        // BT.601 matrix, limited range unless the layout is a full-range
+        // one): the same RGB gives the encoder the same Y'CbCr, byte for
+        // byte, and takes swscale's fast paths.
         scaler_.reset(sws_getContext(encoder.width, encoder.height, AV_PIX_FMT_BGR0, encoder.width, encoder.height,
-                                     encoder.pix_fmt, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INP, nullptr,
-                                     nullptr, nullptr));
+                                     encoder.pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr));
         frame_.reset(av_frame_alloc());
         if (!scaler_ || !frame_) return E_OUTOFMEMORY;
         frame_->format = encoder.pix_fmt;
@@ -118,13 +127,18 @@ private:
         // buffer then.
         if (av_frame_make_writable(frame_.get()) < 0) return E_OUTOFMEMORY;
         sws_scale(scaler_.get(), source, sourceStride, 0, static_cast<int>(height_), frame_->data, frame_->linesize);
-        int64_t pts = av_rescale_q_rnd(time, kHundredNanoseconds, timeBase_,
-                                       static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
+        // AVI has one rate: frames follow one period apart whatever their
+        // times, so the file keeps every frame and, at the announced (mean)
+        // rate, the total duration.
+        int64_t pts = slotted_ ? (hasPts_ ? lastPts_ + 1 : 0)
+                               : av_rescale_q_rnd(time, kHundredNanoseconds, timeBase_,
+                                                  static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
         if (hasPts_ && pts <= lastPts_) pts = lastPts_ + 1;
         lastPts_ = pts;
         hasPts_ = true;
         frame_->pts = pts;
-        const int64_t ticks = duration > 0 ? av_rescale_q(duration, kHundredNanoseconds, timeBase_) : framePeriod_;
+        const int64_t ticks =
+            duration > 0 && !slotted_ ? av_rescale_q(duration, kHundredNanoseconds, timeBase_) : framePeriod_;
         return sendFrame(frame_.get(), std::max<int64_t>(1, ticks));
     }
 
@@ -141,6 +155,7 @@ private:
     int64_t framePeriod_ = 1;
     int64_t lastPts_ = 0;
     bool hasPts_ = false;
+    bool slotted_ = false;  // AVI: one frame per period
 };
 
 }  // namespace

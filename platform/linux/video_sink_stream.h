@@ -6,11 +6,13 @@
 // frame size: blue, green, red, pad per pixel; rows bottom first unless
 // MF_MT_DEFAULT_STRIDE is positive, as on Windows.
 //
-// Times: the encoder counts in frame periods where the codec or the
-// container needs a constant rate (MPEG-4 part 2 and older codecs, AVI), in
-// 1/90000 s otherwise, so uneven sample durations survive in MP4 and
-// Matroska. A sample time that would not advance the stream is moved to the
-// next tick.
+// Times: the encoder counts in frame periods where the codec needs a
+// constant rate (older codecs, MPEG-4 part 2 at a whole rate), in
+// milliseconds for MPEG-4 part 2 at other rates and in 1/90000 s otherwise,
+// so uneven sample durations survive in MP4 and Matroska. A sample time that
+// would not advance the stream is moved to the next tick. AVI has one rate:
+// its frames follow one period apart whatever their sample times (the file
+// keeps every frame and, at the announced rate, the total duration).
 #pragma once
 
 #include <memory>

@@ -1,5 +1,5 @@
 // Writing video with korvel as a user does: the encoder listing, a clip from
-// a folder of PNG frames or from another video, frame by frame in a
+// a folder of PNG frames, from raw frames or from another video, frame by frame in a
 // session, and the demo's written clip.
 #include <gtest/gtest.h>
 
@@ -45,6 +45,22 @@ TEST(KorvelWriting, ListsEncodingsAndWritesClips) {
     commandOutput("ffmpeg -v error -f lavfi -i testsrc=size=96x64:rate=25 -frames:v 4 '" + dir + "/f%02d.png'");
     EXPECT_EQ(korvel("MFWriteVideo " + dir + "/pngs.mp4 " + dir + " 1000000 25 '' H264"), "\"" + dir + "/pngs.mp4\"\n");
     EXPECT_EQ(probedFrames(dir + "/pngs.mp4"), 4);
+
+    // Raw frames named by their size; a file that does not hold whole frames
+    // of that size, or a name without one, is refused before any call.
+    commandOutput("ffmpeg -v error -f lavfi -i testsrc=size=96x64:rate=25 -frames:v 3 -f rawvideo -pix_fmt rgb24 '" +
+                  dir + "/frames.96x64.rgb24'");
+    EXPECT_EQ(korvel("MFWriteVideo " + dir + "/raw.mkv " + dir + "/frames.96x64.rgb24 1000000 25 '' H264"),
+              "\"" + dir + "/raw.mkv\"\n");
+    EXPECT_EQ(probedFrames(dir + "/raw.mkv"), 3);
+    commandOutput("cp '" + dir + "/frames.96x64.rgb24' '" + dir + "/frames.96x65.rgb24'");
+    commandOutput("cp '" + dir + "/frames.96x64.rgb24' '" + dir + "/frames.rgb24'");
+    for (const char* name : {"frames.96x65.rgb24", "frames.rgb24"}) {
+        EXPECT_NE(korvel("MFWriteVideo " + dir + "/bad.mp4 " + dir + "/" + name + " 1000000 25 '' H264")
+                      .find("korvel: "),
+                  std::string::npos)
+            << name;
+    }
 
     const std::string source = morvale_test::fixturePath(morvale_test::Fixture::H264FiveFrames);
     EXPECT_EQ(korvel("MFWriteVideo " + dir + "/copy.avi '" + source + "' 1000000 0 0.1,0.1,0.2,0.2,0.4 MJPG"),

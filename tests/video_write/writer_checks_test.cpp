@@ -39,6 +39,27 @@ TEST(Rgb32Frame, TwoByTwoFrameGivesTheSampleBytes) {
     }
 }
 
+// Rows long enough for the vector steps and their tails: every pixel keeps
+// its own bytes and its row lands mirrored.
+TEST(Rgb32Frame, WideRowsKeepEveryPixel) {
+    constexpr uint32_t kWidth = 13;
+    constexpr uint32_t kHeight = 2;
+    for (uint32_t bytesPerPixel : {3u, 4u}) {
+        std::vector<uint8_t> pixels(kWidth * kHeight * bytesPerPixel);
+        for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>(i + 1);
+        std::vector<uint8_t> buffer(kWidth * kHeight * 4, 0xEE);
+        copyFrameToRgb32(pixels.data(), kWidth, kHeight, bytesPerPixel, buffer.data());
+        for (uint32_t r = 0; r < kHeight; ++r) {
+            for (uint32_t c = 0; c < kWidth; ++c) {
+                const uint8_t* in = &pixels[((kHeight - 1 - r) * kWidth + c) * bytesPerPixel];
+                const uint8_t* out = &buffer[(r * kWidth + c) * 4];
+                EXPECT_EQ(std::vector<uint8_t>(out, out + 4), (std::vector<uint8_t>{in[2], in[1], in[0], 0}))
+                    << bytesPerPixel << " bytes per pixel, row " << r << ", column " << c;
+            }
+        }
+    }
+}
+
 TEST_F(WriterChecks, SubtypeByNameWalksTheTableInDataOneOrder) {
     EXPECT_EQ(findSubtypeByName("Uncompressed").Data1, 0x14u);  // RGB24, the smallest of the three RGB keys
     EXPECT_TRUE(findSubtypeByName("HEVS") == fourCCSubtype("HEVS"));

@@ -1,7 +1,8 @@
-// Stream indexing and selection, compressed samples before an output type
-// is set, and which output types the source reader takes. The native types'
-// facts against ffprobe are checked through the video reader
-// (tests/video_read/mf_video_reader_properties_test.cpp).
+// Stream indexing and selection, and which output types the source reader
+// takes. The native types' facts against ffprobe are checked through the
+// video reader (tests/video_read/mf_video_reader_properties_test.cpp); the
+// first video stream of a file whose audio comes first is read in
+// lazy_decoding_test.cpp.
 #include <gtest/gtest.h>
 
 #include "media_probes.h"
@@ -9,20 +10,6 @@
 
 namespace PlatformTest {
 namespace {
-
-TEST(NativeTypes, AudioFirstFileStillReadsItsFirstVideoStream) {
-    ReaderSession session;
-    ComPtr<IMFSourceReader> reader;
-    ASSERT_EQ(session.open(fixturePath(Fixture::AudioFirstMp4), reader), S_OK);
-    ASSERT_EQ(setRgb32(reader.get()), S_OK);
-    DWORD actual = 99;
-    DWORD flags = 0;
-    LONGLONG time = 0;
-    ComPtr<IMFSample> sample;
-    ASSERT_EQ(reader->ReadSample(MF_SOURCE_READER_FIRST_VIDEO_STREAM, 0, &actual, &flags, &time, &sample), S_OK);
-    EXPECT_EQ(actual, 1u);
-    EXPECT_TRUE(sample);
-}
 
 TEST(NativeTypes, StreamIndexingAndSelection) {
     ReaderSession session;
@@ -41,26 +28,6 @@ TEST(NativeTypes, StreamIndexingAndSelection) {
     EXPECT_EQ(readVideoSample(reader.get()).hr, MF_E_INVALIDREQUEST);
     ASSERT_EQ(reader->SetStreamSelection(0, TRUE), S_OK);
     EXPECT_EQ(readVideoSample(reader.get()).hr, S_OK);
-}
-
-TEST(NativeTypes, CompressedSamplesUntilAnOutputTypeIsSet) {
-    const std::string path = fixturePath(Fixture::H264FiveFrames);
-    ReaderSession session;
-    ComPtr<IMFSourceReader> reader;
-    ASSERT_EQ(session.open(path, reader), S_OK);
-    const auto frames = probeVideoFrameTimes(path);
-    size_t count = 0;
-    for (;;) {
-        ReadResult read = readVideoSample(reader.get());
-        ASSERT_EQ(read.hr, S_OK);
-        if (read.flags & MF_SOURCE_READERF_ENDOFSTREAM) break;
-        ASSERT_TRUE(read.sample);
-        DWORD length = 0;
-        EXPECT_EQ(read.sample->GetTotalLength(&length), S_OK);
-        EXPECT_GT(length, 0u);
-        ++count;
-    }
-    EXPECT_EQ(count, frames.size()) << "one packet a frame";
 }
 
 struct OutputTypeCase {

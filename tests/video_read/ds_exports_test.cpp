@@ -29,14 +29,6 @@ namespace {
 
 int code(const char* name) { return ErrorManager::errors().at(name).id(); }
 
-int init(const std::string& path) {
-    ExportCall call;
-    call.string(path);
-    const int result = call.run(DSInitVideoReader, Result::Boolean);
-    EXPECT_TRUE(result != 0 || call.boolean());
-    return result;
-}
-
 // The next frame's code; its pixels into frame when given.
 int next(std::vector<uint8_t>* frame = nullptr) {
     ExportCall call;
@@ -49,11 +41,8 @@ int next(std::vector<uint8_t>* frame = nullptr) {
     return result;
 }
 
-bool finalize() {
-    ExportCall call;
-    EXPECT_EQ(call.run(DSFinalizeVideoReader, Result::Boolean), 0);
-    return call.boolean();
-}
+int init(const std::string& path) { return morvale_test::initReader(DSInitVideoReader, path); }
+bool finalize() { return morvale_test::finalizeReader(DSFinalizeVideoReader); }
 
 using DSExports = morvale_test::ExportTest;
 

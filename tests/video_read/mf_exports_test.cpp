@@ -34,15 +34,8 @@ constexpr int kReadFrame = -55;
 
 class MFExports : public morvale_test::ExportTest {
 protected:
-
     static long reads() { return TestControl::callCount("IMFSourceReader::ReadSample"); }
-
-    static int frameCount(const std::string& path) {
-        ExportCall call;
-        call.string(path);
-        EXPECT_EQ(call.run(MFReadVideoFrameCount, Result::Integer), 0);
-        return static_cast<int>(call.integer());
-    }
+    static mint frameCount(const std::string& path) { return morvale_test::frameCountOf(MFReadVideoFrameCount, path); }
 };
 
 TEST_F(MFExports, RequestedFramesComeInTheOrderGivenFromOneDecode) {
@@ -114,18 +107,8 @@ TEST_F(MFExports, GlobalReaderStepsThroughTheFileAndClosesAtItsEnd) {
     const std::string path = fixturePath(Fixture::RgbAvi);
     const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(path);
     const std::size_t frameBytes = FrameLayout::frameBytes(64, 48);
-    const auto init = [&path] {
-        ExportCall call;
-        call.string(path);
-        const int code = call.run(MFInitVideoReader, Result::Boolean);
-        EXPECT_TRUE(code != 0 || call.boolean());
-        return code;
-    };
-    const auto finalize = [] {
-        ExportCall call;
-        EXPECT_EQ(call.run(MFFinalizeVideoReader, Result::Boolean), 0);
-        return call.boolean();
-    };
+    const auto init = [&path] { return morvale_test::initReader(MFInitVideoReader, path); };
+    const auto finalize = [] { return morvale_test::finalizeReader(MFFinalizeVideoReader); };
 
     ExportCall before;
     EXPECT_EQ(before.run(MFReadNextVideoFrame, Result::Image), kReadFrame);

@@ -13,12 +13,6 @@
 namespace PlatformTest {
 namespace {
 
-std::string truncatedMp4() {
-    std::ifstream in(fixturePath(Fixture::H264Small), std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return writeFixtureFile("truncated.mp4", bytes.substr(0, bytes.size() / 2));
-}
-
 struct BadInput {
     const char* name;
     std::string (*path)();
@@ -31,11 +25,9 @@ const BadInput kBadInputs[] = {
     {"MissingFolder", [] { return std::string(MORVALE_FIXTURE_DIR) + "/no-such-folder/clip.mp4"; },
      HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)},
     {"Folder", [] { return std::string(MORVALE_FIXTURE_DIR); }, E_ACCESSDENIED},
-    {"EmptyFile", [] { return writeFixtureFile("empty.mp4", ""); }, MF_E_UNSUPPORTED_BYTESTREAM_TYPE},
-    {"TextFile",
-     [] { return writeFixtureFile("text.mp4", "This is not a video.\nJust two lines of text.\n"); },
-     MF_E_UNSUPPORTED_BYTESTREAM_TYPE},
-    {"TruncatedMp4", truncatedMp4, MF_E_UNSUPPORTED_BYTESTREAM_TYPE},
+    {"EmptyFile", [] { return fixturePath(Fixture::Empty); }, MF_E_UNSUPPORTED_BYTESTREAM_TYPE},
+    {"TextFile", [] { return fixturePath(Fixture::Text); }, MF_E_UNSUPPORTED_BYTESTREAM_TYPE},
+    {"TruncatedMp4", [] { return fixturePath(Fixture::Truncated); }, MF_E_UNSUPPORTED_BYTESTREAM_TYPE},
     {"OtherScheme", [] { return std::string("http://localhost/clip.mp4"); }, MF_E_UNSUPPORTED_SCHEME},
 };
 

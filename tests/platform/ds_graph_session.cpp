@@ -121,10 +121,4 @@ GraphSession GraphSession::build(const std::string& path, bool useSplitter) {
     return s;
 }
 
-std::string fourCCText(const GUID& subtype) {
-    std::string text;
-    for (int shift = 0; shift < 32; shift += 8) text += static_cast<char>((subtype.Data1 >> shift) & 0xFF);
-    return text;
-}
-
 }  // namespace PlatformTest

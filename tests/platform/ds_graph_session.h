@@ -39,7 +39,4 @@ struct GraphSession {
 // The first pin of the filter in the direction that is not connected.
 ComPtr<IPin> firstUnconnectedPin(IBaseFilter* filter, PIN_DIRECTION direction);
 
-// The FourCC text of a subtype's first field.
-std::string fourCCText(const GUID& subtype);
-
 }  // namespace PlatformTest

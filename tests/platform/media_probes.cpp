@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -61,25 +60,6 @@ int64_t to100ns(int64_t value, std::pair<int64_t, int64_t> timeBase) {
 
 }  // namespace
 
-std::vector<PacketTiming> probeVideoPacketTimes(const std::string& path) {
-    const auto timeBase = parseRational(runCommand(
-        "ffprobe -v error -select_streams v:0 -show_entries stream=time_base -of csv=p=0 '" + path + "'"));
-    const std::string output = runCommand(
-        "ffprobe -v error -select_streams v:0 -show_entries packet=pts,duration -of csv=p=0 '" + path + "'");
-    std::vector<PacketTiming> packets;
-    std::istringstream lines(output);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (line.empty()) continue;
-        const auto comma = line.find(',');
-        const std::string duration = line.substr(comma + 1);
-        packets.push_back({to100ns(std::stoll(line.substr(0, comma)), timeBase),
-                           duration == "N/A" ? 0 : to100ns(std::stoll(duration), timeBase)});
-    }
-    std::sort(packets.begin(), packets.end(), [](const auto& a, const auto& b) { return a.time < b.time; });
-    return packets;
-}
-
 std::vector<PacketTiming> probeVideoFrameTimes(const std::string& path) {
     const auto timeBase = parseRational(runCommand(
         "ffprobe -v error -select_streams v:0 -show_entries stream=time_base -of csv=p=0 '" + path + "'"));
@@ -96,17 +76,6 @@ std::vector<PacketTiming> probeVideoFrameTimes(const std::string& path) {
                           duration.empty() || duration == "N/A" ? 0 : to100ns(std::stoll(duration), timeBase)});
     }
     return frames;
-}
-
-std::vector<PacketPlace> probeVideoPacketPlaces(const std::string& path) {
-    const std::string output = runCommand(
-        "ffprobe -v error -select_streams v:0 -show_entries packet=pos,size -of compact=p=0 '" + path + "'");
-    std::vector<PacketPlace> places;
-    for (auto& fields : morvale_test::compactRecords(output)) {
-        if (!fields.count("pos") || !fields.count("size")) continue;
-        places.push_back({std::stoll(fields["pos"]), std::stoll(fields["size"])});
-    }
-    return places;
 }
 
 int64_t probeDuration100ns(const std::string& path) {

@@ -23,25 +23,14 @@ std::string runCommand(const std::string& command);
 // Streams as ffprobe reports them: key=value per stream, in stream order.
 std::vector<std::map<std::string, std::string>> probeStreams(const std::string& path);
 
-// The packets of the first video stream: presentation time and duration in
-// 100 ns, sorted by presentation time.
+// The frames of the first video stream as ffprobe decodes them, in
+// presentation order: best-effort time and packet duration in 100 ns
+// (duration 0 when ffprobe has none).
 struct PacketTiming {
     int64_t time;
     int64_t duration;
 };
-std::vector<PacketTiming> probeVideoPacketTimes(const std::string& path);
-
-// The frames of the first video stream as ffprobe decodes them, in
-// presentation order: best-effort time and packet duration in 100 ns
-// (duration 0 when ffprobe has none).
 std::vector<PacketTiming> probeVideoFrameTimes(const std::string& path);
-
-// Where the first video stream's packets lie in the file, in file order.
-struct PacketPlace {
-    int64_t position;
-    int64_t size;
-};
-std::vector<PacketPlace> probeVideoPacketPlaces(const std::string& path);
 
 // The file's duration in 100 ns as ffprobe reports it.
 int64_t probeDuration100ns(const std::string& path);

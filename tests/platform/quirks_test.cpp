@@ -1,6 +1,9 @@
 // Decoder behaviour reproduced on demand: pictures padded to whole
-// macroblocks, a size change in mid-stream, a sample without a time.
+// macroblocks, a size change in mid-stream, a sample without a time; for
+// frames decoded as they are read and for frames decoded later.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "media_probes.h"
 #include "platform/linux/test_control.h"
@@ -17,15 +20,12 @@ protected:
     void TearDown() override { MorvalePlatform::TestControl::reset(); }
 };
 
+// Samples are held and their buffers asked for afterwards, backwards: frames
+// decoded late follow the quirk as well.
 TEST_F(QuirkTest, PaddedHeightShowsInTheCurrentTypeOnlyAndKeepsThePictureRows) {
     const std::string path = fixturePath(Fixture::H264FullHd);
     ReaderSession session;
-    std::vector<uint8_t> unpadded;
-    {
-        auto reader = session.openRgb32(path);
-        ASSERT_TRUE(reader);
-        unpadded = sampleBytes(readVideoSample(reader.get()).sample.get());
-    }
+    const std::vector<std::vector<uint8_t>> unpadded = everyFrame(session, path);
     Quirks quirks;
     quirks.padHeightToMacroblock = true;
     MorvalePlatform::TestControl::setQuirks(quirks);
@@ -40,17 +40,25 @@ TEST_F(QuirkTest, PaddedHeightShowsInTheCurrentTypeOnlyAndKeepsThePictureRows) {
     EXPECT_EQ(height, 1080u);
     EXPECT_EQ(currentFrameSize(reader.get()), std::make_pair(1920u, 1088u));
 
-    ReadResult read = readVideoSample(reader.get());
-    ASSERT_TRUE(read.sample);
-    EXPECT_EQ(read.flags & MF_SOURCE_READERF_CURRENTMEDIATYPECHANGED, 0u);
-    const std::vector<uint8_t> padded = sampleBytes(read.sample.get());
+    std::vector<ComPtr<IMFSample>> held;
+    for (int i = 0; i < 4; ++i) {
+        ReadResult read = readVideoSample(reader.get());
+        ASSERT_TRUE(read.sample);
+        EXPECT_EQ(read.flags & MF_SOURCE_READERF_CURRENTMEDIATYPECHANGED, 0u);
+        held.push_back(read.sample);
+    }
     const size_t stride = 1920 * 4;
-    ASSERT_EQ(padded.size(), stride * 1088);
-    ASSERT_EQ(unpadded.size(), stride * 1080);
-    EXPECT_TRUE(std::equal(unpadded.begin(), unpadded.end(), padded.begin()));
-    EXPECT_TRUE(std::all_of(padded.begin() + stride * 1080, padded.end(), [](uint8_t byte) { return byte == 0; }));
+    for (size_t i = held.size(); i-- > 0;) {
+        const std::vector<uint8_t> padded = sampleBytes(held[i].get());
+        ASSERT_EQ(padded.size(), stride * 1088);
+        ASSERT_EQ(unpadded[i].size(), stride * 1080);
+        EXPECT_TRUE(std::equal(unpadded[i].begin(), unpadded[i].end(), padded.begin())) << "frame " << i;
+        EXPECT_TRUE(std::all_of(padded.begin() + stride * 1080, padded.end(), [](uint8_t byte) { return byte == 0; }));
+    }
 }
 
+// The first pass asks for each buffer as its sample comes; the second, after
+// a rewind, holds the samples and asks for their buffers backwards.
 TEST_F(QuirkTest, SizeChangeIsFlaggedOnTheFirstSampleOfTheNewSize) {
     Quirks quirks;
     quirks.sizeChangeFrame = 3;
@@ -60,7 +68,10 @@ TEST_F(QuirkTest, SizeChangeIsFlaggedOnTheFirstSampleOfTheNewSize) {
     ReaderSession session;
     auto reader = session.openRgb32(fixturePath(Fixture::H264Small));
     ASSERT_TRUE(reader);
+    const auto sizeOf = [](int frame) { return frame >= 3 ? std::make_pair(100u, 60u) : std::make_pair(320u, 240u); };
+    const auto bytesOf = [&](int frame) { return size_t{sizeOf(frame).first} * sizeOf(frame).second * 4; };
     for (int pass = 0; pass < 2; ++pass) {
+        std::vector<ComPtr<IMFSample>> held;
         for (int frame = 0; frame < 6; ++frame) {
             ReadResult read = readVideoSample(reader.get());
             ASSERT_TRUE(read.sample);
@@ -68,9 +79,15 @@ TEST_F(QuirkTest, SizeChangeIsFlaggedOnTheFirstSampleOfTheNewSize) {
             const bool changes = frame == 3 || (pass == 1 && frame == 0);
             EXPECT_EQ((read.flags & MF_SOURCE_READERF_CURRENTMEDIATYPECHANGED) != 0, changes)
                 << "pass " << pass << " frame " << frame;
-            const auto size = frame >= 3 ? std::make_pair(100u, 60u) : std::make_pair(320u, 240u);
-            EXPECT_EQ(currentFrameSize(reader.get()), size);
-            EXPECT_EQ(sampleBytes(read.sample.get()).size(), size_t{size.first} * size.second * 4);
+            EXPECT_EQ(currentFrameSize(reader.get()), sizeOf(frame));
+            if (pass == 0) {
+                EXPECT_EQ(sampleBytes(read.sample.get()).size(), bytesOf(frame));
+            }
+            held.push_back(read.sample);
+        }
+        for (int frame = 5; pass == 1 && frame >= 0; --frame) {
+            EXPECT_EQ(sampleBytes(held[static_cast<size_t>(frame)].get()).size(), bytesOf(frame))
+                << "frame " << frame << " asked for late";
         }
         ASSERT_EQ(rewind(reader.get()), S_OK);
     }

@@ -1,32 +1,16 @@
 // buildSample: the one place every output's samples are made, so what a
 // part leaves out must stay out of the sample (no time, no duration) and
-// what it holds must come through exactly (a zero time, a deferred frame
-// that is produced only when asked for).
+// what it holds must come through exactly (a zero time). Deferred frames are
+// checked through the source reader (lazy_decoding_test.cpp).
 #include <gtest/gtest.h>
 
 #include <optional>
 
-#include "platform/linux/memory_buffer.h"
 #include "platform/linux/stream_output.h"
-#include "platform/linux/test_control.h"
 
 using namespace MorvalePlatform;
 
 namespace {
-
-class CountingDeferred final : public DeferredBuffer {
-public:
-    explicit CountingDeferred(int& produced) : produced_(produced) {}
-    DWORD length() const override { return 16; }
-    HRESULT produce(ComPtr<IMFMediaBuffer>& buffer) override {
-        ++produced_;
-        buffer = ComPtr<IMFMediaBuffer>::attach(MemoryBuffer::create(16).detach());
-        return S_OK;
-    }
-
-private:
-    int& produced_;
-};
 
 TEST(SampleParts, WhatAPartLeavesOutStaysOut) {
     struct Case {
@@ -58,34 +42,6 @@ TEST(SampleParts, WhatAPartLeavesOutStaysOut) {
         EXPECT_EQ(sample->GetBufferCount(&buffers), S_OK);
         EXPECT_EQ(buffers, 0u);
     }
-}
-
-TEST(SampleParts, BuffersComeThroughAndDeferredOnesWaitUntilAskedFor) {
-    const long before = TestControl::liveObjects();
-    {
-        SampleParts parts;
-        parts.buffer = ComPtr<IMFMediaBuffer>::attach(MemoryBuffer::create(32).detach());
-        ComPtr<Sample> sample = buildSample(std::move(parts));
-        DWORD total = 0;
-        EXPECT_EQ(sample->GetTotalLength(&total), S_OK);
-        EXPECT_EQ(total, 0u) << "a new buffer holds no bytes yet";
-        DWORD buffers = 0;
-        sample->GetBufferCount(&buffers);
-        EXPECT_EQ(buffers, 1u);
-    }
-    int produced = 0;
-    {
-        SampleParts parts;
-        parts.deferred = std::make_unique<CountingDeferred>(produced);
-        ComPtr<Sample> sample = buildSample(std::move(parts));
-        DWORD total = 0;
-        EXPECT_EQ(sample->GetTotalLength(&total), S_OK);
-        EXPECT_EQ(produced, 0) << "the length alone does not produce the frame";
-        ComPtr<IMFMediaBuffer> buffer;
-        EXPECT_EQ(sample->ConvertToContiguousBuffer(&buffer), S_OK);
-        EXPECT_EQ(produced, 1);
-    }
-    EXPECT_EQ(TestControl::liveObjects(), before) << "the sample and its buffers are released";
 }
 
 }  // namespace

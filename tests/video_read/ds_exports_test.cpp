@@ -1,7 +1,10 @@
 // The DirectShow exports as a host calls them: the frame-by-frame reader
-// (its end, its failures and finalizing it half-way), random access and the
-// file's facts through the cache, the five properties, and a stress of many
-// runs that must leave no thread, COM object or host array behind.
+// (its end and finalizing it half-way), random access and the file's facts
+// through the cache, the five properties, and a stress of many runs that
+// must leave no thread, COM object or host array behind. Failures through
+// the export bodies are checked with a scripted reader
+// (reading_bodies_test.cpp), the reader's own in
+// ds_video_reader_failures_test.cpp.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -26,14 +29,6 @@ namespace {
 
 int code(const char* name) { return ErrorManager::errors().at(name).id(); }
 
-int init(const std::string& path) {
-    ExportCall call;
-    call.string(path);
-    const int result = call.run(DSInitVideoReader, Result::Boolean);
-    EXPECT_TRUE(result != 0 || call.boolean());
-    return result;
-}
-
 // The next frame's code; its pixels into frame when given.
 int next(std::vector<uint8_t>* frame = nullptr) {
     ExportCall call;
@@ -46,11 +41,8 @@ int next(std::vector<uint8_t>* frame = nullptr) {
     return result;
 }
 
-bool finalize() {
-    ExportCall call;
-    EXPECT_EQ(call.run(DSFinalizeVideoReader, Result::Boolean), 0);
-    return call.boolean();
-}
+int init(const std::string& path) { return morvale_test::initReader(DSInitVideoReader, path); }
+bool finalize() { return morvale_test::finalizeReader(DSFinalizeVideoReader); }
 
 using DSExports = morvale_test::ExportTest;
 
@@ -83,15 +75,6 @@ TEST_F(DSExports, FinalizingHalfWayEndsTheRun) {
     EXPECT_FALSE(finalize());
 }
 
-TEST_F(DSExports, FailedInitLeavesNoReader) {
-    EXPECT_EQ(init(morvale_test::scratchDirectory("ds_exports") + "/none.avi"), code("DSAddSourceFilterError"));
-    EXPECT_FALSE(finalize()) << "a half-built reader is not kept";
-    ASSERT_EQ(init(fixturePath(Fixture::H264FiveFrames)), 0);
-    EXPECT_EQ(init(fixturePath(Fixture::RgbAvi)), code("ReaderInitializeError"));
-    EXPECT_EQ(next(), code("ReadFrameError")) << "another path closes the open reader";
-    EXPECT_FALSE(finalize());
-}
-
 TEST_F(DSExports, RandomAccessAndFactsComeFromTheCache) {
     const std::string path = fixturePath(Fixture::RgbAvi);
     const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(path);
@@ -121,15 +104,6 @@ TEST_F(DSExports, RandomAccessAndFactsComeFromTheCache) {
     ASSERT_EQ(rate.run(DSReadVideoFrameRate, Result::Real), 0);
     EXPECT_NEAR(rate.real(), 25.0, 1e-9);
     EXPECT_EQ(TestControl::callCount("IMediaControl::Run"), runs) << "counted once, by the first read";
-
-    ExportCall beyond;
-    beyond.string(path).numbers({11});
-    EXPECT_EQ(beyond.run(DSReadVideoData, Result::Image), code("DSInvalidFrameIndex"));
-    EXPECT_TRUE(VideoInfoCache::contains(path)) << "an invalid frame number keeps the entry";
-    ExportCall missing;
-    missing.string(path + ".missing");
-    EXPECT_EQ(missing.run(DSReadVideoFrameCount, Result::Integer), code("DSAddSourceFilterError"));
-    EXPECT_FALSE(VideoInfoCache::contains(path + ".missing"));
 }
 
 TEST_F(DSExports, FivePropertiesWithTheDirectShowEncodingName) {
@@ -146,10 +120,6 @@ TEST_F(DSExports, FivePropertiesWithTheDirectShowEncodingName) {
     EXPECT_EQ(association.args[1].args[1].integer, 320);
     EXPECT_EQ(association.args[2].args[1].integer, 240);
     EXPECT_EQ(association.args[4].args[1].text, "Motion JPEG");
-
-    const auto missing = morvale_test::callPropertiesExport(DSReadVideoProperties, {SrValue::ofString(path + "x")});
-    EXPECT_EQ(missing.code, code("DSAddSourceFilterError"));
-    EXPECT_FALSE(missing.expression.has_value());
 }
 
 // Many runs in one process: no deadlock, and no thread, COM object or host

@@ -1,7 +1,8 @@
 // The DirectShow reader on its own: counting and durations from one run of
 // the sample callback, ending a stepping run half-way, which paths go
-// through the AVI splitter, and the pixels of every container and codec
-// against the Media Foundation reader and the ffmpeg tool. (Random access by
+// through the AVI splitter, and the size, duration and pixels of every
+// container and codec against the Media Foundation reader and the ffmpeg
+// tool. (Random access by
 // frame number and stepping to the end of the file are checked through the
 // exports.)
 #include <gtest/gtest.h>
@@ -138,6 +139,8 @@ const PixelCase kPixelCases[] = {
     {"HevcMkv", hevcMkv, "", 0},
     {"VfrMkv", fixture<Fixture::H264VfrMkv>, "H264", 0},
     {"RgbOdd33x17Avi", fixture<Fixture::RgbOddAvi>, "Uncompressed", 0},
+    // Only the video stream connects to the grabber, wherever it comes.
+    {"AudioFirstMp4", fixture<Fixture::AudioFirstMp4>, "H264", 0},
 };
 
 TEST_F(DSReader, PixelsEqualMediaFoundationAndTheFfmpegTool) {
@@ -157,6 +160,7 @@ TEST_F(DSReader, PixelsEqualMediaFoundationAndTheFfmpegTool) {
         mf.loadProperties();
         ASSERT_EQ(mf.info.width, ds.info.width);
         ASSERT_EQ(mf.info.height, ds.info.height);
+        EXPECT_NEAR(mf.info.duration, ds.info.duration, 0.05) << "through the splitter's seeking for AVI files";
         std::vector<uint8_t> mfFrames(dsFrames.size());
         mf.readFrames(plan, mfFrames.data());
         mf.releaseSourceReader();

@@ -2,7 +2,7 @@
 // stand-in host: an initialised library and clean counters before each
 // test; after it, the frame-by-frame reader finalised, the cache emptied,
 // and proof that every host array, string argument and COM object the calls
-// made was given back.
+// made was given back. Also the calls these tests make again and again.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -35,5 +35,27 @@ protected:
         EXPECT_EQ(MorvalePlatform::TestControl::liveStreamingThreads(), 0) << "every streaming thread ended";
     }
 };
+
+// The frame count a count export gives for path; the call must succeed.
+inline mint frameCountOf(SlotFunction count, const std::string& path) {
+    ExportCall call;
+    EXPECT_EQ(call.string(path).run(count, ExportCall::Result::Integer), 0) << path;
+    return call.integer();
+}
+
+// An init export's code for path; when it succeeds, its answer is True.
+inline int initReader(SlotFunction init, const std::string& path) {
+    ExportCall call;
+    const int code = call.string(path).run(init, ExportCall::Result::Boolean);
+    EXPECT_TRUE(code != 0 || call.boolean()) << path;
+    return code;
+}
+
+// A finalize export's answer: whether there was a reader to close.
+inline bool finalizeReader(SlotFunction finalize) {
+    ExportCall call;
+    EXPECT_EQ(call.run(finalize, ExportCall::Result::Boolean), 0);
+    return call.boolean();
+}
 
 }  // namespace morvale_test

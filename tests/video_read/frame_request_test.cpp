@@ -7,32 +7,10 @@
 #include "video/read/frame_layout.h"
 #include "video/read/frame_numbers.h"
 #include "video/read/frame_request.h"
-#include "video/read/video_info.h"
 
 using namespace TravexUtils;
 
 namespace {
-
-TEST(FrameRequest, RepeatedIndicesShareOneKey) {
-    FrameRequest request;
-    request.insert(2, 0);
-    request.insert(2, 1);
-    ASSERT_NE(request.find(2), nullptr);
-    EXPECT_EQ(*request.find(2), (FrameRequest::Slots{0, 1}));
-    request.insert(0, 2);
-    EXPECT_EQ(request.smallestIndex(), 0);
-    EXPECT_EQ(request.largestIndex(), 2);
-    EXPECT_EQ(request.find(1), nullptr);
-}
-
-TEST(FrameLayout, SlotsFollowEachOther) {
-    EXPECT_EQ(FrameLayout::frameBytes(4, 2) * 3, 72u);
-    EXPECT_EQ(FrameLayout::slotOffset(2, 4, 2), 48u);
-    const uint8_t bgrx[8] = {1, 2, 3, 99, 4, 5, 6, 99};
-    uint8_t rgb[6] = {};
-    copyBgrxRowsToRgb(bgrx, 8, rgb, 6, 2, 1);
-    EXPECT_EQ(std::vector<uint8_t>(rgb, rgb + 6), (std::vector<uint8_t>{3, 2, 1, 6, 5, 4}));
-}
 
 TEST(FrameLayout, RowCopyKeepsRowsApartAtEveryWidth) {
     // Widths around the eight- and four-pixel steps and their tails; each row
@@ -90,15 +68,6 @@ TEST(FrameRequest, NumbersBecomeSlotsInOrder) {
     EXPECT_EQ(all.sliceCount, 3);
     EXPECT_TRUE(all.storeCount);
     EXPECT_EQ(*all.request.find(1), (FrameRequest::Slots{1}));
-}
-
-TEST(VideoInfo, NewRecordKnowsOnlyItsPath) {
-    const VideoInfo info("a/b.mp4");
-    EXPECT_EQ(info.path, "a/b.mp4");
-    EXPECT_EQ(info.frameCount, 0u);
-    EXPECT_TRUE(info.frameDurations.empty());
-    EXPECT_EQ(info.width, 0u);
-    EXPECT_TRUE(info.encodingName.empty());
 }
 
 }  // namespace

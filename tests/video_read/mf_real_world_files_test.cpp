@@ -24,19 +24,11 @@ namespace {
 
 class MFRealWorldFiles : public morvale_test::ExportTest {
 protected:
-
-    static int frameCount(const std::string& path) {
-        ExportCall call;
-        call.string(path);
-        EXPECT_EQ(call.run(MFReadVideoFrameCount, Result::Integer), 0) << path;
-        return static_cast<int>(call.integer());
-    }
+    static mint frameCount(const std::string& path) { return morvale_test::frameCountOf(MFReadVideoFrameCount, path); }
 
     // Frames read one by one with the frame-by-frame reader until the end.
     static int framesReadOneByOne(const std::string& path) {
-        ExportCall init;
-        init.string(path);
-        EXPECT_EQ(init.run(MFInitVideoReader, Result::Boolean), 0);
+        EXPECT_EQ(morvale_test::initReader(MFInitVideoReader, path), 0);
         const int endOfFile = ErrorManager::findError("MFEndOfFile").id();
         for (int frames = 0;; ++frames) {
             ExportCall next;
@@ -93,7 +85,7 @@ TEST_F(MFRealWorldFiles, DamagedFilesReadToTheEnd) {
     };
     for (const std::string& path : damagedFiles) {
         SCOPED_TRACE(path);
-        const int count = frameCount(path);
+        const mint count = frameCount(path);
         ExportCall all;
         all.string(path).numbers({});
         ASSERT_EQ(all.run(MFReadVideoData, Result::Image), 0);

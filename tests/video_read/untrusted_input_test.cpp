@@ -56,16 +56,10 @@ protected:
     }
 };
 
-std::string writeScratchFile(const std::string& name, const std::string& bytes) {
-    const std::string path = morvale_test::scratchDirectory("untrusted_" + std::to_string(::getpid())) + "/" + name;
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-}
-
 TEST_F(UntrustedInput, PathsThatCannotNameAReadableFileGiveRegisteredErrors) {
     const std::string clip = fixturePath(Fixture::H264FiveFrames);
     const std::string playlist =
-        writeScratchFile("live.mp4", "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1,\n" + clip + "\n");
+        morvale_test::writeFixtureFile("untrusted_live.mp4", "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1,\n" + clip + "\n");
     for (const std::string& path : {std::string("clip\xC3(.mp4"), std::string("\xFF\xFE.mp4"), playlist}) {
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(frameCount(path), kObjectCreate) << path;
@@ -85,7 +79,7 @@ TEST_F(UntrustedInput, OversizedStreamIsRefusedBeforeAnythingIsAllocated) {
     const int32_t side = 16000;
     std::memcpy(&bytes[format + 12], &side, 4);  // BITMAPINFOHEADER width and height
     std::memcpy(&bytes[format + 16], &side, 4);
-    const std::string path = writeScratchFile("huge.avi", bytes);
+    const std::string path = morvale_test::writeFixtureFile("untrusted_huge.avi", bytes);
 
     ExportCall call;
     call.string(path).numbers({});

@@ -38,28 +38,7 @@ fi
 frames=$(("$(ffprobe -v error -select_streams a:0 -show_entries stream=duration_ts -of csv=p=0 "$wav")"))
 output_bytes=$((frames * 2 * 2))
 
-# measure NAME COMMAND...: runs the command $repeats times under
-# /usr/bin/time; the median wall and processor (user + system) seconds and
-# the largest peak resident kilobytes.
-repeats=${REPEATS:-3}
-declare -A wall cpu peak
-median() { sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
-measure() {
-  local name="$1"; shift
-  local walls=() cpus=() peaks=()
-  for _ in $(seq "$repeats"); do
-    local log="$out/$name.time"
-    /usr/bin/time -v "$@" >"$out/$name.stdout" 2>"$log"
-    walls+=("$(awk -F': ' '/Elapsed \(wall clock\)/ {n=split($2,t,":"); s=0; for(i=1;i<=n;i++) s=s*60+t[i]; print s}' "$log")")
-    cpus+=("$(awk -F': ' '/User time|System time/ {s+=$2} END {print s}' "$log")")
-    peaks+=("$(awk -F': ' '/Maximum resident set size/ {print $2}' "$log")")
-  done
-  wall[$name]=$(printf '%s\n' "${walls[@]}" | median)
-  cpu[$name]=$(printf '%s\n' "${cpus[@]}" | median)
-  peak[$name]=$(printf '%s\n' "${peaks[@]}" | sort -g | tail -1)
-}
-
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
+source "$(dirname "$0")/measure.sh"
 line() {
   printf '%-40s wall %6.2f s   processor %6.2f s   peak %7.1f MiB\n' "$1" "${wall[$2]}" "${cpu[$2]}" \
     "$(awk -v k="${peak[$2]}" 'BEGIN { print k / 1024 }')"

@@ -40,24 +40,8 @@ if [ ! -f "$raw" ]; then
   ffmpeg -nostdin -v error -y -i "$source" -f rawvideo -pix_fmt rgb24 "$raw"
 fi
 
-repeats=${REPEATS:-3}
-declare -A wall cpu peak
-median() { sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
-measure() {  # NAME COMMAND...: median wall and processor seconds, largest peak resident kilobytes
-  local name="$1"; shift
-  local walls=() cpus=() peaks=()
-  for _ in $(seq "$repeats"); do
-    local log="$out/$name.time"
-    /usr/bin/time -v "$@" >"$out/$name.stdout" 2>"$log"
-    walls+=("$(awk -F': ' '/Elapsed \(wall clock\)/ {n=split($2,t,":"); s=0; for(i=1;i<=n;i++) s=s*60+t[i]; print s}' "$log")")
-    cpus+=("$(awk -F': ' '/User time|System time/ {s+=$2} END {print s}' "$log")")
-    peaks+=("$(awk -F': ' '/Maximum resident set size/ {print $2}' "$log")")
-  done
-  wall[$name]=$(printf '%s\n' "${walls[@]}" | median)
-  cpu[$name]=$(printf '%s\n' "${cpus[@]}" | median)
-  peak[$name]=$(printf '%s\n' "${peaks[@]}" | sort -g | tail -1)
-  echo "$name: wall ${walls[*]} s, processor ${cpus[*]} s, peak ${peaks[*]} KiB"
-}
+MEASURE_VERBOSE=1
+source "$(dirname "$0")/measure.sh"
 psnr() {  # the average PSNR of $1 against the raw frames, frame n against frame n
   ffmpeg -nostdin -r 30 -i "$1" -f rawvideo -pix_fmt rgb24 -s 1920x1080 -r 30 -i "$raw" \
     -lavfi "[0:v]scale=in_color_matrix=bt601:in_range=tv:flags=bicubic,format=rgb24[a];[a][1:v]psnr" \

@@ -118,16 +118,6 @@ protected:
     }
 };
 
-TEST_F(LoadedLibrary, TheLibraryTableHoldsItsOwnAndThePlatformErrors) {
-    const RegisteredCodes codes = RegisteredCodes::fetch();
-    EXPECT_TRUE(codes.contains(6));    // FunctionError
-    EXPECT_TRUE(codes.contains(-54));  // ReaderInitializeError
-    EXPECT_TRUE(codes.contains(-61));  // a Media Foundation error
-    EXPECT_FALSE(codes.contains(-110));
-    EXPECT_FALSE(codes.contains(0x80004005LL));  // a platform result is not a code
-    EXPECT_TRUE(ProcessHealth().problems().empty()) << "fetching the table leaves nothing behind";
-}
-
 TEST_F(LoadedLibrary, HealthNamesWhatTheHostOrTheLinkStillHolds) {
     struct Case {
         const char* what;
@@ -238,20 +228,6 @@ TEST_F(LoadedLibrary, ReadingPastTheLastFrameClosesTheReader) {
     ASSERT_EQ(nextCodes.size(), 6u) << "five frames, then the end of the file stops the reads";
     EXPECT_NE(nextCodes.back(), 0);
     EXPECT_TRUE(codes.contains(nextCodes.back()));
-}
-
-TEST_F(LoadedLibrary, ABrokenFileFailsWithARegisteredCodeAndLeavesNothing) {
-    const RegisteredCodes codes = RegisteredCodes::fetch();
-    for (const auto fixture : {morvale_test::Fixture::Text, morvale_test::Fixture::Empty, morvale_test::Fixture::Truncated}) {
-        for (unsigned sequence = 0; sequence < kVideoSequences; ++sequence) {
-            const std::string name = morvale_test::fixtureName(fixture) + " " + std::to_string(sequence);
-            const SessionReport report = readVideoFile(morvale_test::fixturePath(fixture), codes,
-                                                       static_cast<VideoSequence>(sequence));
-            EXPECT_TRUE(report.problems.empty()) << name << "\n" << joined(report.problems);
-            ASSERT_FALSE(report.calls.empty());
-            EXPECT_NE(report.calls.front().code, 0) << name;
-        }
-    }
 }
 
 // One audio stream (AAC, before the video): streams 0 and 1 read it, 2 is

@@ -163,15 +163,6 @@ TEST(KorvelCli, CallsExactlyTheLibrarysExports) {
     EXPECT_EQ(help.out.find("KorvelLibrary_"), std::string::npos);
 }
 
-// An empty frame list reads the whole clip; korvel hands the library an
-// empty tensor for it.
-TEST(KorvelCli, EmptyFrameListReadsEveryFrame) {
-    const KorvelRun run = korvel("MFReadVideoData " + q(fixturePath(Fixture::H264FiveFrames)) + " '' --checksum");
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("\"rank\":3"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("\"slices\":5,\"height\":120,\"width\":160"), std::string::npos) << run.out;
-}
-
 // Audio as a user runs it: properties keyed by stream number, samples
 // written as a 16-bit WAV file at the stream's rate, and WriteAudio fed
 // from an audio file the library decodes.

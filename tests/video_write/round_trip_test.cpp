@@ -67,6 +67,7 @@ const Codec kCodecs[] = {
     {"HEVC", "mp4", 38, Durations::Kept},
     {"MP4V", "mp4", 36, Durations::Kept},
     {"MJPG", "avi", 38, Durations::Mean},
+    {"MJPG", "mp4", 38, Durations::Kept},
     {"MP4V", "avi", 36, Durations::Mean},
     {"VP90", "mkv", 28, Durations::Kept},
     {"Uncompressed", "avi", std::numeric_limits<double>::infinity(), Durations::Mean},

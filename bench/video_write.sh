@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Writing benchmark: 300 frames of 1920x1080 through MFWriteVideo as H.264 in
 # MP4, against the ffmpeg command-line tool encoding the same RGB frames with
-# libx264 at the same settings (bit rate, libx264's default preset, automatic
-# threads), in one run. Both sides read the same raw rgb24 frames, made once
-# from a source clip: korvel takes the file as its image argument
-# (NAME.WIDTHxHEIGHT.rgb24), ffmpeg as `-f rawvideo -pix_fmt rgb24 -i -`.
+# libx264 at the same settings (bit rate, libx264's default preset with the
+# sink writer's shorter lookahead, automatic threads), in one run. Both sides
+# read the same raw rgb24 frames, made once from a source clip: korvel takes
+# the file as its image argument (NAME.WIDTHxHEIGHT.rgb24), ffmpeg as
+# `-f rawvideo -pix_fmt rgb24 -i -`.
 # Prints median wall and processor times and their ratios, the peak memory
 # beyond the input frames (which korvel's host holds as one array; ffmpeg
 # streams them) and both outputs' PSNR against the raw frames, each output
@@ -40,6 +41,9 @@ if [ ! -f "$raw" ]; then
   ffmpeg -nostdin -v error -y -i "$source" -f rawvideo -pix_fmt rgb24 "$raw"
 fi
 
+# The sink writer's libx264 settings (platform/linux/encoder_choice.cpp),
+# given to ffmpeg too so that both run the same encoder.
+x264_params=rc-lookahead=10:sync-lookahead=2
 MEASURE_VERBOSE=1
 source "$(dirname "$0")/measure.sh"
 psnr() {  # the average PSNR of $1 against the raw frames, frame n against frame n
@@ -50,7 +54,7 @@ psnr() {  # the average PSNR of $1 against the raw frames, frame n against frame
 
 measure korvel "$korvel" MFWriteVideo "$out/korvel_1080p.mp4" "$raw" "$bitrate" 30 "" H264
 measure ffmpeg bash -c "ffmpeg -nostdin -v error -y -f rawvideo -pix_fmt rgb24 -s 1920x1080 -r 30 -i - \
-    -c:v libx264 -b:v $bitrate -threads 0 -pix_fmt yuv420p '$out/ffmpeg_1080p.mp4' < '$raw'"
+    -c:v libx264 -b:v $bitrate -threads 0 -x264-params $x264_params -pix_fmt yuv420p '$out/ffmpeg_1080p.mp4' < '$raw'"
 
 input_kib=$((frames * 1920 * 1080 * 3 / 1024))
 echo "frames: $raw ($frames frames of 1920x1080, $((bitrate / 1000)) kb/s)"

@@ -77,7 +77,17 @@ private:
         slotted_ = std::strcmp(container_.oformat->name, "avi") == 0;
         const bool mpeg4 = choice_.codec == AV_CODEC_ID_MPEG4;
         const bool constantRate = choice_.frameRateTimeBase || slotted_ || (mpeg4 && rateDenominator_ == 1);
-        encoder.time_base = constantRate ? av_inv_q(encoder.framerate) : mpeg4 ? kMpeg4TimeBase : kFineTimeBase;
+        // FFmpeg's own encoders take the time base for the frame period in
+        // their rate control (at 1/90000 s MJPEG spends a 90000th of the
+        // bit rate per frame and its quality sinks over the frames). One
+        // that keeps the frames' order counts frames instead, and its
+        // packets get the frames' fine times back.
+        const AVCodecDescriptor* descriptor = avcodec_descriptor_get(codec.id);
+        counted_ = !constantRate && descriptor && (descriptor->props & AV_CODEC_PROP_INTRA_ONLY) != 0;
+        encoder.time_base = constantRate || counted_ ? av_inv_q(encoder.framerate)
+                            : mpeg4                  ? kMpeg4TimeBase
+                                                     : kFineTimeBase;
+        if (counted_) packetTimeBase_ = kFineTimeBase;
         if (bitRate_ > 0) encoder.bit_rate = bitRate_;
         encoder.sample_aspect_ratio = aspect_;
         encoder.field_order = AV_FIELD_PROGRESSIVE;
@@ -111,7 +121,7 @@ private:
         frame_->width = encoder.width;
         frame_->height = encoder.height;
         if (av_frame_get_buffer(frame_.get(), 0) < 0) return E_OUTOFMEMORY;
-        timeBase_ = encoder.time_base;
+        timeBase_ = counted_ ? kFineTimeBase : encoder.time_base;
         framePeriod_ = std::max<int64_t>(1, av_rescale_q(1, av_inv_q(encoder.framerate), timeBase_));
         return S_OK;
     }
@@ -136,10 +146,10 @@ private:
         if (hasPts_ && pts <= lastPts_) pts = lastPts_ + 1;
         lastPts_ = pts;
         hasPts_ = true;
-        frame_->pts = pts;
+        frame_->pts = counted_ ? framesSent_++ : pts;
         const int64_t ticks =
             duration > 0 && !slotted_ ? av_rescale_q(duration, kHundredNanoseconds, timeBase_) : framePeriod_;
-        return sendFrame(frame_.get(), std::max<int64_t>(1, ticks));
+        return sendFrame(frame_.get(), std::max<int64_t>(1, ticks), counted_ ? std::optional<int64_t>(pts) : std::nullopt);
     }
 
     UINT32 width_ = 0;
@@ -151,11 +161,13 @@ private:
     long stride_ = 0;
     SwsContextPtr scaler_;
     FramePtr frame_;
-    AVRational timeBase_{1, 1};
+    AVRational timeBase_{1, 1};  // of the frames' times
+    int64_t framesSent_ = 0;
     int64_t framePeriod_ = 1;
     int64_t lastPts_ = 0;
     bool hasPts_ = false;
     bool slotted_ = false;  // AVI: one frame per period
+    bool counted_ = false;  // the encoder counts frames; the packets take fine times
 };
 
 }  // namespace

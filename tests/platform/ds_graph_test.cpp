@@ -38,8 +38,9 @@ private:
     long liveAtStart_ = 0;
 };
 
-// A grabber callback that keeps what it is given. AddRef and Release count
-// nothing: the test owns it, as the reader owns its callback.
+// A grabber callback that keeps what it is given (samples too: AddRef).
+// AddRef and Release count nothing: the test owns it, as the reader owns its
+// callback.
 class RecordingCallback final : public ISampleGrabberCB {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
@@ -50,7 +51,10 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
-    HRESULT STDMETHODCALLTYPE SampleCB(double, IMediaSample*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SampleCB(double, IMediaSample* sample) override {
+        samples.push_back(ComPtr<IMediaSample>::share(sample));  // read after the run
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE BufferCB(double time, BYTE* buffer, LONG length) override {
         std::lock_guard lock(mutex);
         seconds.push_back(time);
@@ -61,27 +65,7 @@ public:
     std::mutex mutex;
     std::vector<double> seconds;
     std::vector<std::vector<BYTE>> frames;
-};
-
-// A grabber callback that keeps every sample it is given (AddRef), to read
-// them later.
-class KeepingCallback final : public ISampleGrabberCB {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = riid == IID_IUnknown || riid == IID_ISampleGrabberCB ? this : nullptr;
-        return *object ? S_OK : E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-
-    HRESULT STDMETHODCALLTYPE SampleCB(double, IMediaSample* sample) override {
-        samples.push_back(ComPtr<IMediaSample>::share(sample));
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE BufferCB(double, BYTE*, LONG) override { return E_UNEXPECTED; }
-
-    std::vector<ComPtr<IMediaSample>> samples;  // the streaming thread's until the run has ended
+    std::vector<ComPtr<IMediaSample>> samples;
 };
 
 LONG runToEnd(GraphSession& session) {
@@ -180,7 +164,7 @@ TEST_F(DsGraph, StopRewindAndRunStartsAgainFromTheFirstFrame) {
 // last to first, each gives the bitmap the buffer callback got for it.
 TEST_F(DsGraph, KeptSamplesGiveTheirOwnFramesAfterTheGraphIsGone) {
     RecordingCallback buffers;
-    KeepingCallback keeping;
+    RecordingCallback keeping;
     {
         GraphSession session =
             GraphSession::build(morvale_test::fixturePath(morvale_test::Fixture::H264OpenGop), false);

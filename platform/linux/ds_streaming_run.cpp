@@ -207,9 +207,13 @@ bool StreamingRun::hand(Lane& lane, const std::optional<MediaSample::Times>& tim
         if (!frame) {
             const HRESULT hr = lane.lazy->takeFrame(*slot, frame);
             if (hr == E_OUTOFMEMORY) return false;
-            // No picture at all for it: no frame, as from a decoder that
-            // gives none.
-            if (FAILED(hr)) return true;
+            // No picture at all for it (nothing within concealment reach
+            // decodes). Leaving it out would hand every later frame to the
+            // callback one place early, so the run ends as broken instead.
+            if (FAILED(hr)) {
+                broken_ = true;
+                return false;
+            }
         }
         bitmap_.resize(lane.converter->bytes());
         if (FAILED(lane.converter->convert(*frame, bitmap_.data()))) return false;

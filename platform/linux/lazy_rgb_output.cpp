@@ -29,7 +29,10 @@ int64_t LazyRgbOutput::lastDuration(int64_t time, int64_t packetDuration) {
 }
 
 std::optional<int64_t> LazyRgbOutput::fileEnd() const {
-    // The file's duration covers every stream and counts from time 0.
+    // The file's duration covers every stream and counts from time 0. Only
+    // Matroska/WebM and the MP4 family (FFmpeg's one demuxer for MOV, MP4,
+    // M4V, 3GP, 3G2 and Motion JPEG 2000, named "mov,mp4,...") state where
+    // the last frame ends.
     if (format_.nb_streams != 1 || format_.duration == AV_NOPTS_VALUE || format_.duration <= 0) return std::nullopt;
     const char* name = format_.iformat->name;
     if (std::strstr(name, "matroska") == nullptr && std::strstr(name, "mp4") == nullptr) return std::nullopt;

@@ -13,10 +13,16 @@ namespace MorvalePlatform {
 namespace {
 
 constexpr AVRational kFineTimeBase{1, 90000};
-// MPEG-4 part 2 stores its time base in 16 bits (and its rate control
-// suffers at fine ones): whole rates count in frame periods, others in
-// milliseconds, as Matroska does.
-constexpr AVRational kMpeg4TimeBase{1, 1000};
+// MPEG-4 part 2 stores its time base's denominator in 16 bits.
+constexpr int kMpeg4LargestDenominator = 65535;
+
+// One frame period as a time base: exact where it fits, else the nearest
+// one with a denominator up to `largestDenominator`.
+AVRational framePeriod(AVRational rate, int largestDenominator) {
+    AVRational period{};
+    av_reduce(&period.num, &period.den, rate.den, rate.num, largestDenominator);
+    return period;
+}
 
 class VideoSinkStream final : public SinkStream {
 public:
@@ -77,16 +83,19 @@ private:
         slotted_ = std::strcmp(container_.oformat->name, "avi") == 0;
         const bool mpeg4 = choice_.codec == AV_CODEC_ID_MPEG4;
         const bool constantRate = choice_.frameRateTimeBase || slotted_ || (mpeg4 && rateDenominator_ == 1);
-        // FFmpeg's own encoders take the time base for the frame period in
-        // their rate control (at 1/90000 s MJPEG spends a 90000th of the
-        // bit rate per frame and its quality sinks over the frames). One
-        // that keeps the frames' order counts frames instead, and its
+        // FFmpeg's own encoders (MPEG-4 part 2 and the intra-only ones such
+        // as MJPEG) take the time base for the frame period in their rate
+        // control: at a fine time base they spend a tiny share of the bit
+        // rate per frame and the quality sinks over the frames. At a varying
+        // rate they count frames at the mean period instead, and their
         // packets get the frames' fine times back.
         const AVCodecDescriptor* descriptor = avcodec_descriptor_get(codec.id);
-        counted_ = !constantRate && descriptor && (descriptor->props & AV_CODEC_PROP_INTRA_ONLY) != 0;
-        encoder.time_base = constantRate || counted_ ? av_inv_q(encoder.framerate)
-                            : mpeg4                  ? kMpeg4TimeBase
-                                                     : kFineTimeBase;
+        const bool intraOnly = descriptor && (descriptor->props & AV_CODEC_PROP_INTRA_ONLY) != 0;
+        counted_ = !constantRate && (mpeg4 || intraOnly);
+        encoder.time_base =
+            constantRate || counted_
+                ? framePeriod(encoder.framerate, mpeg4 ? kMpeg4LargestDenominator : std::numeric_limits<int>::max())
+                : kFineTimeBase;
         if (counted_) packetTimeBase_ = kFineTimeBase;
         if (bitRate_ > 0) encoder.bit_rate = bitRate_;
         encoder.sample_aspect_ratio = aspect_;

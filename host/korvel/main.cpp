@@ -9,7 +9,11 @@
 //
 // A failed call prints {"error": NAME, "code": CODE, "message": MESSAGE} on
 // standard error (on standard output in a session, as that call's line) and
-// exits 1. Usage errors exit 2.
+// exits 1. Usage errors exit 2. With KORVEL_REPORT_EXIT set in the
+// environment, korvel's last act is a line "korvel: exit CODE" on standard
+// error, written after the library was unloaded: a harness can then tell the
+// code korvel returned from a fault in the system's own process teardown.
+#include <cstdlib>
 #include <iostream>
 #include <stdexcept>
 #include <string>
@@ -51,12 +55,9 @@ int runSession(const korvel::LoadedLibrary& library) {
     return status;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    std::vector<std::string> words(argv + 1, argv + argc);
+int runKorvel(std::vector<std::string> words, const char* program) {
     try {
-        std::string libraryPath = korvel::defaultLibraryPath(argv[0]);
+        std::string libraryPath = korvel::defaultLibraryPath(program);
         if (words.size() >= 2 && words[0] == "--library") {
             libraryPath = words[1];
             words.erase(words.begin(), words.begin() + 2);
@@ -83,4 +84,12 @@ int main(int argc, char** argv) {
         std::cerr << "korvel: " << e.what() << std::endl;
         return 2;
     }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int code = runKorvel(std::vector<std::string>(argv + 1, argv + argc), argv[0]);
+    if (std::getenv("KORVEL_REPORT_EXIT") != nullptr) std::cerr << "korvel: exit " << code << std::endl;
+    return code;
 }

@@ -2,9 +2,11 @@
 #include "platform/linux/ds_bgr24_converter.h"
 
 #include <cstring>
+#include <optional>
 
 #include "platform/linux/ds_media_types.h"
 #include "platform/linux/test_hooks.h"
+#include "platform/linux/yuv_to_bgra.h"
 
 namespace MorvalePlatform {
 
@@ -13,6 +15,22 @@ std::size_t Bgr24Converter::bytes() const noexcept {
 }
 
 HRESULT Bgr24Converter::convert(const AVFrame& frame, BYTE* destination) {
+    const std::optional<YuvToBgraPlan> plan = frame.width == layout_.width && frame.height == layout_.height
+                                                  ? planYuvToBgra(frame)
+                                                  : std::nullopt;
+    if (plan) {
+        // Straight into the bitmap, the top row last.
+        const std::ptrdiff_t stride = bgr24Stride(layout_.width);
+        const std::size_t rowBytes = static_cast<std::size_t>(layout_.width) * 3;
+        convertYuvToBgr24(frame, *plan, destination + (layout_.height - 1) * stride, -stride);
+        if (rowBytes != static_cast<std::size_t>(stride)) {
+            for (int row = 0; row < layout_.height; ++row) {
+                std::memset(destination + row * stride + rowBytes, 0, static_cast<std::size_t>(stride) - rowBytes);
+            }
+        }
+        Hooks::frameConverted();
+        return S_OK;
+    }
     Hooks::InternalCalls internal;
     ComPtr<IMFMediaBuffer> bgra;
     if (HRESULT hr = rgb_.convert(frame, layout_, bgra); FAILED(hr)) return hr;

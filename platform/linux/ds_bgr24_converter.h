@@ -4,6 +4,8 @@
 // platform's RGB32 conversion (RgbConverter: exact for RGB sources, the
 // ffmpeg tool's arithmetic for 8-bit Y'CbCr), so a frame reads the same
 // through either API; a frame of another size is scaled to the stream's.
+// 8-bit planar Y'CbCr at the stream's size converts in one pass straight
+// into the bitmap; other frames go through an RGB32 buffer.
 // Thread-safe: the streaming thread and samples converting lazily on other
 // threads share one.
 #pragma once

@@ -8,12 +8,24 @@ namespace MorvalePlatform {
 ComPtr<MediaSample> MediaSample::create(FramePtr frame, std::shared_ptr<Bgr24Converter> converter,
                                         std::optional<Times> times, bool keyFrame) {
     return ComPtr<MediaSample>::attach(
-        new (std::nothrow) MediaSample(std::move(frame), std::move(converter), times, keyFrame));
+        new (std::nothrow) MediaSample(std::move(frame), nullptr, nullptr, std::move(converter), times, keyFrame));
 }
 
-MediaSample::MediaSample(FramePtr frame, std::shared_ptr<Bgr24Converter> converter, std::optional<Times> times,
-                         bool keyFrame) noexcept
-    : frame_(std::move(frame)), converter_(std::move(converter)), times_(times), keyFrame_(keyFrame) {}
+ComPtr<MediaSample> MediaSample::create(std::shared_ptr<LazyVideoDecoder> decoder, std::shared_ptr<FrameSlot> slot,
+                                        std::shared_ptr<Bgr24Converter> converter, std::optional<Times> times,
+                                        bool keyFrame) {
+    return ComPtr<MediaSample>::attach(new (std::nothrow) MediaSample(
+        nullptr, std::move(decoder), std::move(slot), std::move(converter), times, keyFrame));
+}
+
+MediaSample::MediaSample(FramePtr frame, std::shared_ptr<LazyVideoDecoder> decoder, std::shared_ptr<FrameSlot> slot,
+                         std::shared_ptr<Bgr24Converter> converter, std::optional<Times> times, bool keyFrame) noexcept
+    : decoder_(std::move(decoder)),
+      slot_(std::move(slot)),
+      frame_(std::move(frame)),
+      converter_(std::move(converter)),
+      times_(times),
+      keyFrame_(keyFrame) {}
 
 void* MediaSample::interfaceFor(REFIID riid) {
     if (riid == IID_IMediaSample) return static_cast<IMediaSample*>(this);
@@ -25,6 +37,11 @@ HRESULT MediaSample::GetPointer(BYTE** ppBuffer) {
     if (!ppBuffer) return E_POINTER;
     *ppBuffer = nullptr;
     std::lock_guard lock(mutex_);
+    if (decoder_) {
+        if (HRESULT hr = decoder_->takeFrame(*slot_, frame_); FAILED(hr)) return hr;
+        decoder_.reset();
+        slot_.reset();
+    }
     if (frame_) {
         try {
             pixels_.resize(converter_->bytes());

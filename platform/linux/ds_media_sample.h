@@ -1,9 +1,12 @@
-// MediaSample: the IMediaSample the sample grabber passes to SampleCB. It
-// holds the decoded frame and converts it to the grabber's bottom-up 24-bit
-// bitmap only when GetPointer asks for the bytes, once; a callback that
-// looks at times alone (counting frames) costs no conversion. Lengths are
-// known without converting. A sample may be kept (AddRef) and used after
-// the callback, on any thread.
+// MediaSample: the IMediaSample the sample grabber passes to SampleCB. Its
+// times and sync point come from the stream's packets; it holds its frame
+// still to be decoded (a slot of the stream's LazyVideoDecoder, which the
+// sample keeps alive) or already decoded, and decodes and converts it to the
+// grabber's bottom-up 24-bit bitmap only when GetPointer asks for the bytes,
+// once; a callback that looks at times alone (counting frames) costs no
+// decoding and no conversion. Lengths are known without converting. A
+// sample may be kept (AddRef) and used after the callback, on any thread,
+// after the run has ended too.
 #pragma once
 
 #include "platform/direct_show.h"
@@ -15,6 +18,7 @@
 #include "platform/com_ptr.h"
 #include "platform/linux/com_object.h"
 #include "platform/linux/ds_bgr24_converter.h"
+#include "platform/linux/lazy_video_decoder.h"
 
 namespace MorvalePlatform {
 
@@ -28,6 +32,9 @@ public:
     // times: none for a frame without a time stamp.
     static ComPtr<MediaSample> create(FramePtr frame, std::shared_ptr<Bgr24Converter> converter,
                                       std::optional<Times> times, bool keyFrame);
+    static ComPtr<MediaSample> create(std::shared_ptr<LazyVideoDecoder> decoder, std::shared_ptr<FrameSlot> slot,
+                                      std::shared_ptr<Bgr24Converter> converter, std::optional<Times> times,
+                                      bool keyFrame);
 
     HRESULT STDMETHODCALLTYPE GetPointer(BYTE** ppBuffer) override;
     LONG STDMETHODCALLTYPE GetSize() override;
@@ -50,10 +57,12 @@ protected:
     void* interfaceFor(REFIID riid) override;
 
 private:
-    MediaSample(FramePtr frame, std::shared_ptr<Bgr24Converter> converter, std::optional<Times> times,
-                bool keyFrame) noexcept;
+    MediaSample(FramePtr frame, std::shared_ptr<LazyVideoDecoder> decoder, std::shared_ptr<FrameSlot> slot,
+                std::shared_ptr<Bgr24Converter> converter, std::optional<Times> times, bool keyFrame) noexcept;
 
     std::mutex mutex_;
+    std::shared_ptr<LazyVideoDecoder> decoder_;  // until frame_ is here
+    std::shared_ptr<FrameSlot> slot_;
     FramePtr frame_;  // until converted
     std::shared_ptr<Bgr24Converter> converter_;
     std::vector<BYTE> pixels_;

@@ -3,6 +3,8 @@
 
 #include "platform/linux/decoded_rgb_output.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace MorvalePlatform {
@@ -16,15 +18,25 @@ HRESULT LazyRgbOutput::open(const AVFormatContext& format, const AVStream& strea
 }
 
 int64_t LazyRgbOutput::lastDuration(int64_t time, int64_t packetDuration) {
-    if (format_.nb_streams != 1 || std::strstr(format_.iformat->name, "matroska") == nullptr) return packetDuration;
-    if (!end_) {
-        // The segment's duration counts from time 0.
-        end_.emplace();
-        if (format_.duration != AV_NOPTS_VALUE && format_.duration > 0) {
-            *end_ = av_rescale_q(format_.duration, AV_TIME_BASE_Q, stream_.time_base);
-        }
-    }
-    return *end_ && **end_ > time ? **end_ - time : packetDuration;
+    if (!end_) end_ = fileEnd();
+    if (!*end_ || **end_ <= time) return packetDuration;
+    // The file's duration counts in its own clock (milliseconds in Matroska
+    // and in most MP4 files): a packet's duration that ends within a tick
+    // of that clock is the exact one.
+    const int64_t tick = std::max<int64_t>(1, av_rescale_q(1, AVRational{1, 1000}, stream_.time_base));
+    if (packetDuration > 0 && std::llabs(time + packetDuration - **end_) <= tick) return packetDuration;
+    return **end_ - time;
+}
+
+std::optional<int64_t> LazyRgbOutput::fileEnd() const {
+    // The file's duration covers every stream and counts from time 0. Only
+    // Matroska/WebM and the MP4 family (FFmpeg's one demuxer for MOV, MP4,
+    // M4V, 3GP, 3G2 and Motion JPEG 2000, named "mov,mp4,...") state where
+    // the last frame ends.
+    if (format_.nb_streams != 1 || format_.duration == AV_NOPTS_VALUE || format_.duration <= 0) return std::nullopt;
+    const char* name = format_.iformat->name;
+    if (std::strstr(name, "matroska") == nullptr && std::strstr(name, "mp4") == nullptr) return std::nullopt;
+    return av_rescale_q(format_.duration, AV_TIME_BASE_Q, stream_.time_base);
 }
 
 LazyRgbOutput::~LazyRgbOutput() {

@@ -1,7 +1,10 @@
 // LazyRgbOutput: a video stream whose samples take their times, durations
-// and order from the demuxed packets (a Matroska file's packets all carry
-// the track's default duration: in a file whose only stream it is, the last
-// frame lasts to the segment's end); a frame is decoded and converted only
+// and order from the demuxed packets; a frame lasts until the next one
+// starts, and the last one to the end of a Matroska or MP4 (QuickTime)
+// file whose only stream it is (Matroska's packets all carry the track's
+// default duration, and an MP4 file gives a reordered last frame the
+// spacing of decoding times, while its edit list ends where the frame
+// does); a frame is decoded and converted only
 // when its sample's buffer is asked for (LazyVideoDecoder). The first read
 // checks that the packets allow it; a stream whose frames' times or size
 // only the decoder knows is handed over to a DecodedRgbOutput, with the
@@ -37,9 +40,12 @@ private:
                   const AVStream& stream)
         : RgbOutput(std::move(state)), decoder_(std::move(decoder)), format_(format), stream_(stream) {}
 
-    // The duration of the last frame, which starts at time: to the end of
-    // a Matroska file whose only stream it is, else the packet's.
+    // The duration of the last frame, which starts at time: to the file's
+    // end where that is the stream's, else the packet's.
     int64_t lastDuration(int64_t time, int64_t packetDuration);
+    // The end of a Matroska or MP4 file of one stream, in the stream's time
+    // base.
+    std::optional<int64_t> fileEnd() const;
 
     // Hands the packets read so far back to the feed and the stream over to
     // a decoder that decodes as it reads.
@@ -49,7 +55,7 @@ private:
     std::shared_ptr<LazyVideoDecoder> decoder_;
     const AVFormatContext& format_;
     const AVStream& stream_;
-    std::optional<std::optional<int64_t>> end_;  // the file's end in the stream's time base, once asked
+    std::optional<std::optional<int64_t>> end_;  // the stream's end in its time base, once asked
     bool checked_ = false;  // the first packets showed whether lazy decoding can work
     // For a seek while samples still wait on decoder_: opened by
     // prepareRestart, taken by restart.

@@ -115,11 +115,13 @@ std::optional<LazyVideoDecoder::Issued> LazyVideoDecoder::issue() {
     // A frame lasts until the next one starts: some containers keep only
     // start times (Matroska as FFmpeg writes video), and MP4 gives frames
     // that were reordered the spacing of their decoding times.
-    int64_t duration = entry.packet->duration > 0 ? entry.packet->duration : 0;
+    const int64_t packetDuration = entry.packet->duration > 0 ? entry.packet->duration : 0;
+    int64_t duration = packetDuration;
     if (key != kUntimed && !unissued_.empty() && unissued_.begin()->first > key) {
         duration = unissued_.begin()->first - key;
     }
-    return Issued{std::move(entry.held), key, duration, entry.keyframe, inputEnded_ && unissued_.empty()};
+    return Issued{std::move(entry.held), key, duration, entry.keyframe, inputEnded_ && unissued_.empty(),
+                  packetDuration};
 }
 
 void LazyVideoDecoder::dropUnissued() {

@@ -92,6 +92,7 @@ public:
         int64_t duration;
         bool keyframe;
         bool last;  // input ended and no sample follows
+        int64_t packetDuration;  // the packet's own, stream time base; 0 when it states none
     };
 
     // MF_E_TOPO_CODEC_NOT_FOUND when FFmpeg has no decoder for the stream or

@@ -69,7 +69,7 @@ HRESULT SinkStream::setInputType(IMFMediaType* inputType) {
 
 HRESULT SinkStream::prepareHeader() {
     if (avcodec_parameters_from_context(stream_->codecpar, encoder_.get()) < 0) return E_OUTOFMEMORY;
-    stream_->time_base = encoder_->time_base;
+    stream_->time_base = packetTimeBase();
     if (encoder_->codec_type == AVMEDIA_TYPE_VIDEO) stream_->avg_frame_rate = encoder_->framerate;
     return S_OK;
 }
@@ -97,8 +97,12 @@ HRESULT SinkStream::drain() {
     return sendFrame(nullptr, 0);
 }
 
-HRESULT SinkStream::sendFrame(AVFrame* frame, int64_t duration) {
-    if (frame && duration > 0) durations_[frame->pts] = duration;
+AVRational SinkStream::packetTimeBase() const {
+    return packetTimeBase_.num > 0 ? packetTimeBase_ : encoder_->time_base;
+}
+
+HRESULT SinkStream::sendFrame(AVFrame* frame, int64_t duration, std::optional<int64_t> time) {
+    if (frame && (duration > 0 || time)) times_[frame->pts] = PacketTimes{duration, time};
     int sent = avcodec_send_frame(encoder_.get(), frame);
     while (sent == AVERROR(EAGAIN)) {
         if (HRESULT hr = receivePackets(); FAILED(hr)) return hr;
@@ -114,15 +118,17 @@ HRESULT SinkStream::receivePackets() {
         const int received = avcodec_receive_packet(encoder_.get(), packet_.get());
         if (received == AVERROR(EAGAIN) || received == AVERROR_EOF) return S_OK;
         if (received < 0) return E_FAIL;
-        if (const auto known = durations_.find(packet_->pts); known != durations_.end()) {
-            packet_->duration = known->second;
-            durations_.erase(known);
+        if (const auto known = times_.find(packet_->pts); known != times_.end()) {
+            if (known->second.duration > 0) packet_->duration = known->second.duration;
+            if (known->second.time) packet_->pts = packet_->dts = *known->second.time;
+            times_.erase(known);
         }
-        statistics_.lastTimeWritten = av_rescale_q(packet_->pts, encoder_->time_base, kHundredNanoseconds);
+        const AVRational timeBase = packetTimeBase();
+        statistics_.lastTimeWritten = av_rescale_q(packet_->pts, timeBase, kHundredNanoseconds);
         ++statistics_.packetsWritten;
         statistics_.bytesWritten += static_cast<QWORD>(packet_->size);
         packet_->stream_index = stream_->index;
-        av_packet_rescale_ts(packet_.get(), encoder_->time_base, stream_->time_base);
+        av_packet_rescale_ts(packet_.get(), timeBase, stream_->time_base);
         // Takes the packet's data; the packet is left empty.
         if (av_interleaved_write_frame(&container_, packet_.get()) < 0) return E_FAIL;
     }

@@ -10,6 +10,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "platform/linux/encoder_choice.h"
 #include "platform/linux/ffmpeg_handles.h"
@@ -72,10 +73,13 @@ protected:
     virtual HRESULT flushConversion() { return S_OK; }
 
     // Sends one frame (pts in the encoder's time base) and writes the
-    // packets it gives; duration (in the encoder's time base) is given to
-    // the packet that carries this frame.
-    HRESULT sendFrame(AVFrame* frame, int64_t duration);
+    // packets it gives; duration (in the packets' time base) is given to
+    // the packet that carries this frame, and so is time, when given (an
+    // encoder that counts frames and keeps their order).
+    HRESULT sendFrame(AVFrame* frame, int64_t duration, std::optional<int64_t> time = std::nullopt);
 
+    // The time base of the packets' times; 0/0: the encoder's.
+    AVRational packetTimeBase_{0, 0};
     AVFormatContext& container_;
     AVStream* stream_ = nullptr;  // set once the output type is accepted
     const CodecChoice& choice_;
@@ -83,9 +87,15 @@ protected:
 
 private:
     HRESULT receivePackets();
+    AVRational packetTimeBase() const;
+
+    struct PacketTimes {
+        int64_t duration;
+        std::optional<int64_t> time;
+    };
 
     PacketPtr packet_;
-    std::map<int64_t, int64_t> durations_;  // by pts, for packets not written yet
+    std::map<int64_t, PacketTimes> times_;  // by the frame's pts, for packets not written yet
     StreamStatistics statistics_;
 };
 

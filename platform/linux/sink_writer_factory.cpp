@@ -5,6 +5,10 @@
 // path that is not UTF-8 HRESULT_FROM_WIN32(ERROR_INVALID_NAME); an unknown
 // or missing extension MF_E_UNSUPPORTED_BYTESTREAM_TYPE (no file is
 // created); then the results of createOutputFile.
+extern "C" {
+#include <libavutil/opt.h>
+}
+
 #include "platform/linux/ffmpeg_log.h"
 #include "platform/linux/media_file.h"
 #include "platform/linux/mf_runtime.h"
@@ -33,6 +37,12 @@ extern "C" HRESULT MFCreateSinkWriterFromURL(const WCHAR* url, IMFByteStream* by
     AVFormatContext* allocated = nullptr;
     if (avformat_alloc_output_context2(&allocated, format, nullptr, nullptr) < 0 || !allocated) return E_OUTOFMEMORY;
     MorvalePlatform::OutputContextPtr container(allocated);
+    // MP4 and QuickTime state durations (the file's, each track's edit list)
+    // in the movie's clock, milliseconds unless told: 1/90000 s, the video's
+    // own clock, keeps the end of the last frame exact.
+    if (container->priv_data && av_opt_find(container->priv_data, "movie_timescale", nullptr, 0, 0)) {
+        av_opt_set_int(container->priv_data, "movie_timescale", 90000, 0);
+    }
     if (HRESULT hr = MorvalePlatform::createOutputFile(path, &container->pb); FAILED(hr)) return hr;
     *writer = MorvalePlatform::SinkWriter::create(std::move(container)).detach();
     return S_OK;

@@ -13,10 +13,16 @@ namespace MorvalePlatform {
 namespace {
 
 constexpr AVRational kFineTimeBase{1, 90000};
-// MPEG-4 part 2 stores its time base in 16 bits (and its rate control
-// suffers at fine ones): whole rates count in frame periods, others in
-// milliseconds, as Matroska does.
-constexpr AVRational kMpeg4TimeBase{1, 1000};
+// MPEG-4 part 2 stores its time base's denominator in 16 bits.
+constexpr int kMpeg4LargestDenominator = 65535;
+
+// One frame period as a time base: exact where it fits, else the nearest
+// one with a denominator up to `largestDenominator`.
+AVRational framePeriod(AVRational rate, int largestDenominator) {
+    AVRational period{};
+    av_reduce(&period.num, &period.den, rate.den, rate.num, largestDenominator);
+    return period;
+}
 
 class VideoSinkStream final : public SinkStream {
 public:
@@ -77,7 +83,20 @@ private:
         slotted_ = std::strcmp(container_.oformat->name, "avi") == 0;
         const bool mpeg4 = choice_.codec == AV_CODEC_ID_MPEG4;
         const bool constantRate = choice_.frameRateTimeBase || slotted_ || (mpeg4 && rateDenominator_ == 1);
-        encoder.time_base = constantRate ? av_inv_q(encoder.framerate) : mpeg4 ? kMpeg4TimeBase : kFineTimeBase;
+        // FFmpeg's own encoders (MPEG-4 part 2 and the intra-only ones such
+        // as MJPEG) take the time base for the frame period in their rate
+        // control: at a fine time base they spend a tiny share of the bit
+        // rate per frame and the quality sinks over the frames. At a varying
+        // rate they count frames at the mean period instead, and their
+        // packets get the frames' fine times back.
+        const AVCodecDescriptor* descriptor = avcodec_descriptor_get(codec.id);
+        const bool intraOnly = descriptor && (descriptor->props & AV_CODEC_PROP_INTRA_ONLY) != 0;
+        counted_ = !constantRate && (mpeg4 || intraOnly);
+        encoder.time_base =
+            constantRate || counted_
+                ? framePeriod(encoder.framerate, mpeg4 ? kMpeg4LargestDenominator : std::numeric_limits<int>::max())
+                : kFineTimeBase;
+        if (counted_) packetTimeBase_ = kFineTimeBase;
         if (bitRate_ > 0) encoder.bit_rate = bitRate_;
         encoder.sample_aspect_ratio = aspect_;
         encoder.field_order = AV_FIELD_PROGRESSIVE;
@@ -111,7 +130,7 @@ private:
         frame_->width = encoder.width;
         frame_->height = encoder.height;
         if (av_frame_get_buffer(frame_.get(), 0) < 0) return E_OUTOFMEMORY;
-        timeBase_ = encoder.time_base;
+        timeBase_ = counted_ ? kFineTimeBase : encoder.time_base;
         framePeriod_ = std::max<int64_t>(1, av_rescale_q(1, av_inv_q(encoder.framerate), timeBase_));
         return S_OK;
     }
@@ -136,10 +155,10 @@ private:
         if (hasPts_ && pts <= lastPts_) pts = lastPts_ + 1;
         lastPts_ = pts;
         hasPts_ = true;
-        frame_->pts = pts;
+        frame_->pts = counted_ ? framesSent_++ : pts;
         const int64_t ticks =
             duration > 0 && !slotted_ ? av_rescale_q(duration, kHundredNanoseconds, timeBase_) : framePeriod_;
-        return sendFrame(frame_.get(), std::max<int64_t>(1, ticks));
+        return sendFrame(frame_.get(), std::max<int64_t>(1, ticks), counted_ ? std::optional<int64_t>(pts) : std::nullopt);
     }
 
     UINT32 width_ = 0;
@@ -151,11 +170,13 @@ private:
     long stride_ = 0;
     SwsContextPtr scaler_;
     FramePtr frame_;
-    AVRational timeBase_{1, 1};
+    AVRational timeBase_{1, 1};  // of the frames' times
+    int64_t framesSent_ = 0;
     int64_t framePeriod_ = 1;
     int64_t lastPts_ = 0;
     bool hasPts_ = false;
     bool slotted_ = false;  // AVI: one frame per period
+    bool counted_ = false;  // the encoder counts frames; the packets take fine times
 };
 
 }  // namespace

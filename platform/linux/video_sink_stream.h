@@ -9,7 +9,9 @@
 // Times: the encoder counts in frame periods where the codec needs a
 // constant rate (older codecs, MPEG-4 part 2 at a whole rate), in
 // milliseconds for MPEG-4 part 2 at other rates and in 1/90000 s otherwise,
-// so uneven sample durations survive in MP4 and Matroska. A sample time that
+// so uneven sample durations survive in MP4 and Matroska; an intra-only
+// encoder (MJPEG) counts frames, as FFmpeg's rate control wants the frame
+// period, while its packets keep 1/90000 s. A sample time that
 // would not advance the stream is moved to the next tick. AVI has one rate:
 // its frames follow one period apart whatever their sample times (the file
 // keeps every frame and, at the announced rate, the total duration).

@@ -48,20 +48,24 @@ inline ChromaTerms chromaTerms(const YuvToBgraPlan& plan, uint8_t u, uint8_t v) 
             (cv * plan.redFromV) >> 16};
 }
 
+// kPixelBytes: 4 for blue, green, red, 255; 3 for blue, green, red.
+template <int kPixelBytes>
 inline void writePixel(const YuvToBgraPlan& plan, uint8_t y, const ChromaTerms& c, uint8_t* out) {
     const int luma = ((y * 8 - plan.yOffset) * plan.yScale) >> 16;
     out[0] = clampByte(luma + c.blue);
     out[1] = clampByte(luma + c.green);
     out[2] = clampByte(luma + c.red);
-    out[3] = 255;
+    if constexpr (kPixelBytes == 4) out[3] = 255;
 }
 
 // Pixels [from, width) of one row.
+template <int kPixelBytes>
 void convertRowPortable(const YuvToBgraPlan& plan, const uint8_t* y, const uint8_t* u, const uint8_t* v, uint8_t* out,
                         int from, int width) {
     for (int x = from; x < width; ++x) {
         const int c = x >> plan.chromaShiftX;
-        writePixel(plan, y[x], chromaTerms(plan, u[c], v[c]), out + 4 * static_cast<std::ptrdiff_t>(x));
+        writePixel<kPixelBytes>(plan, y[x], chromaTerms(plan, u[c], v[c]),
+                                out + kPixelBytes * static_cast<std::ptrdiff_t>(x));
     }
 }
 
@@ -70,8 +74,25 @@ __attribute__((target("avx2"), always_inline)) inline __m256i clampWords(__m256i
     return _mm256_min_epi16(_mm256_max_epi16(value, low), high);
 }
 
+// Sixteen 4-byte pixels (four per 128-bit lane, in order) as 48 bytes of
+// blue, green, red: each lane drops its alpha bytes, and the 12-byte pieces
+// are joined into three full stores.
+__attribute__((target("avx2"), always_inline)) inline void storeBgr24(__m128i p0, __m128i p1, __m128i p2, __m128i p3,
+                                                                       uint8_t* out) {
+    const __m128i drop = _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    const __m128i a = _mm_shuffle_epi8(p0, drop);
+    const __m128i b = _mm_shuffle_epi8(p1, drop);
+    const __m128i c = _mm_shuffle_epi8(p2, drop);
+    const __m128i d = _mm_shuffle_epi8(p3, drop);
+    __m128i* target = reinterpret_cast<__m128i*>(out);
+    _mm_storeu_si128(target, _mm_or_si128(a, _mm_slli_si128(b, 12)));
+    _mm_storeu_si128(target + 1, _mm_or_si128(_mm_srli_si128(b, 4), _mm_slli_si128(c, 8)));
+    _mm_storeu_si128(target + 2, _mm_or_si128(_mm_srli_si128(c, 8), _mm_slli_si128(d, 4)));
+}
+
 // Sixteen pixels a step, the same products as the portable loop (pmulhw is
 // the product's top 16 bits); returns the first pixel left to the caller.
+template <int kPixelBytes>
 __attribute__((target("avx2"))) int convertRowAvx2(const YuvToBgraPlan& plan, const uint8_t* y, const uint8_t* u,
                                                    const uint8_t* v, uint8_t* out, int width) {
     const __m256i yOffset = _mm256_set1_epi16(plan.yOffset);
@@ -114,9 +135,14 @@ __attribute__((target("avx2"))) int convertRowAvx2(const YuvToBgraPlan& plan, co
         const __m256i redAlpha = _mm256_or_si256(r, alpha);
         const __m256i low = _mm256_unpacklo_epi16(blueGreen, redAlpha);   // pixels 0-3, 8-11
         const __m256i high = _mm256_unpackhi_epi16(blueGreen, redAlpha);  // pixels 4-7, 12-15
-        __m256i* target = reinterpret_cast<__m256i*>(out + 4 * static_cast<std::ptrdiff_t>(x));
-        _mm256_storeu_si256(target, _mm256_permute2x128_si256(low, high, 0x20));
-        _mm256_storeu_si256(target + 1, _mm256_permute2x128_si256(low, high, 0x31));
+        if constexpr (kPixelBytes == 4) {
+            __m256i* target = reinterpret_cast<__m256i*>(out + 4 * static_cast<std::ptrdiff_t>(x));
+            _mm256_storeu_si256(target, _mm256_permute2x128_si256(low, high, 0x20));
+            _mm256_storeu_si256(target + 1, _mm256_permute2x128_si256(low, high, 0x31));
+        } else {
+            storeBgr24(_mm256_castsi256_si128(low), _mm256_castsi256_si128(high), _mm256_extracti128_si256(low, 1),
+                       _mm256_extracti128_si256(high, 1), out + 3 * static_cast<std::ptrdiff_t>(x));
+        }
     }
     return x;
 }
@@ -170,8 +196,11 @@ std::optional<YuvToBgraPlan> planYuvToBgra(const AVFrame& frame) {
     return plan;
 }
 
-void convertYuvToBgra(const AVFrame& frame, const YuvToBgraPlan& plan, uint8_t* destination,
-                      std::ptrdiff_t destinationStride) {
+namespace {
+
+template <int kPixelBytes>
+void convertRows(const AVFrame& frame, const YuvToBgraPlan& plan, uint8_t* destination,
+                 std::ptrdiff_t destinationStride) {
     for (int row = 0; row < frame.height; ++row) {
         const int chromaRow = row >> plan.chromaShiftY;
         const uint8_t* y = frame.data[0] + static_cast<std::ptrdiff_t>(row) * frame.linesize[0];
@@ -180,10 +209,22 @@ void convertYuvToBgra(const AVFrame& frame, const YuvToBgraPlan& plan, uint8_t* 
         uint8_t* out = destination + row * destinationStride;
         int done = 0;
 #ifdef MORVALE_HAVE_AVX2_YUV
-        if (haveAvx2()) done = convertRowAvx2(plan, y, u, v, out, frame.width);
+        if (haveAvx2()) done = convertRowAvx2<kPixelBytes>(plan, y, u, v, out, frame.width);
 #endif
-        convertRowPortable(plan, y, u, v, out, done, frame.width);
+        convertRowPortable<kPixelBytes>(plan, y, u, v, out, done, frame.width);
     }
+}
+
+}  // namespace
+
+void convertYuvToBgra(const AVFrame& frame, const YuvToBgraPlan& plan, uint8_t* destination,
+                      std::ptrdiff_t destinationStride) {
+    convertRows<4>(frame, plan, destination, destinationStride);
+}
+
+void convertYuvToBgr24(const AVFrame& frame, const YuvToBgraPlan& plan, uint8_t* destination,
+                       std::ptrdiff_t destinationStride) {
+    convertRows<3>(frame, plan, destination, destinationStride);
 }
 
 }  // namespace MorvalePlatform

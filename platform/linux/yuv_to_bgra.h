@@ -5,6 +5,7 @@
 // converter's: every term is a 16-bit product keeping its top 16 bits, so
 // pixels come out as the ffmpeg tool's own unscaled conversion makes them.
 // Writes exactly width pixels per row, with AVX2 where the processor has it.
+// The same pixels come without their 255 as blue, green, red (YuvToBgr24).
 #pragma once
 
 #include <cstddef>
@@ -36,5 +37,11 @@ std::optional<YuvToBgraPlan> planYuvToBgra(const AVFrame& frame);
 // destinationStride bytes apart.
 void convertYuvToBgra(const AVFrame& frame, const YuvToBgraPlan& plan, uint8_t* destination,
                       std::ptrdiff_t destinationStride);
+// The same conversion to 3-byte pixels (blue, green, red), byte for byte the
+// first three of each pixel above. The stride may be negative (a bottom-up
+// bitmap: destination is then the top picture row's place, the last in
+// memory).
+void convertYuvToBgr24(const AVFrame& frame, const YuvToBgraPlan& plan, uint8_t* destination,
+                       std::ptrdiff_t destinationStride);
 
 }  // namespace MorvalePlatform

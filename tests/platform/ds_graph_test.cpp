@@ -7,6 +7,7 @@
 // through the DirectShow reader (tests/video_read/ds_*).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -37,8 +38,9 @@ private:
     long liveAtStart_ = 0;
 };
 
-// A grabber callback that keeps what it is given. AddRef and Release count
-// nothing: the test owns it, as the reader owns its callback.
+// A grabber callback that keeps what it is given (samples too: AddRef).
+// AddRef and Release count nothing: the test owns it, as the reader owns its
+// callback.
 class RecordingCallback final : public ISampleGrabberCB {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
@@ -49,7 +51,10 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
-    HRESULT STDMETHODCALLTYPE SampleCB(double, IMediaSample*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SampleCB(double, IMediaSample* sample) override {
+        samples.push_back(ComPtr<IMediaSample>::share(sample));  // read after the run
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE BufferCB(double time, BYTE* buffer, LONG length) override {
         std::lock_guard lock(mutex);
         seconds.push_back(time);
@@ -60,6 +65,7 @@ public:
     std::mutex mutex;
     std::vector<double> seconds;
     std::vector<std::vector<BYTE>> frames;
+    std::vector<ComPtr<IMediaSample>> samples;
 };
 
 LONG runToEnd(GraphSession& session) {
@@ -151,6 +157,45 @@ TEST_F(DsGraph, StopRewindAndRunStartsAgainFromTheFirstFrame) {
     ASSERT_EQ(session.grabber->SetCallback(&third, 1), S_OK);
     EXPECT_EQ(runToEnd(session), EC_COMPLETE);
     EXPECT_TRUE(third.frames.empty());
+}
+
+// Samples of the sample callback decode their frames when their bytes are
+// asked for: kept past the end of the run and the graph's release, read
+// last to first, each gives the bitmap the buffer callback got for it.
+TEST_F(DsGraph, KeptSamplesGiveTheirOwnFramesAfterTheGraphIsGone) {
+    RecordingCallback buffers;
+    RecordingCallback keeping;
+    {
+        GraphSession session =
+            GraphSession::build(morvale_test::fixturePath(morvale_test::Fixture::H264OpenGop), false);
+        ASSERT_TRUE(session.built()) << session.failedStep;
+        ASSERT_EQ(session.grabber->SetCallback(&buffers, 1), S_OK);
+        runToEnd(session);
+        ASSERT_EQ(session.control->Stop(), S_OK);
+        LONGLONG start = 0;
+        ASSERT_EQ(session.seeking->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr,
+                                                AM_SEEKING_NoPositioning),
+                  S_OK);
+        ASSERT_EQ(session.grabber->SetCallback(&keeping, 0), S_OK);
+        runToEnd(session);
+    }
+    ASSERT_EQ(keeping.samples.size(), 100u);
+    ASSERT_EQ(buffers.frames.size(), keeping.samples.size());
+    EXPECT_EQ(keeping.samples[0]->IsSyncPoint(), S_OK);
+    EXPECT_EQ(keeping.samples[1]->IsSyncPoint(), S_FALSE);
+    for (size_t i = keeping.samples.size(); i-- > 0;) {
+        IMediaSample& sample = *keeping.samples[i];
+        REFERENCE_TIME begin = 0;
+        REFERENCE_TIME end = 0;
+        ASSERT_EQ(sample.GetTime(&begin, &end), S_OK);
+        EXPECT_DOUBLE_EQ(static_cast<double>(begin) / 1e7, buffers.seconds[i]) << "frame " << i;
+        BYTE* bytes = nullptr;
+        ASSERT_EQ(sample.GetPointer(&bytes), S_OK);
+        ASSERT_EQ(static_cast<size_t>(sample.GetActualDataLength()), buffers.frames[i].size());
+        EXPECT_TRUE(std::equal(bytes, bytes + sample.GetActualDataLength(), buffers.frames[i].begin()))
+            << "frame " << i;
+    }
+    keeping.samples.clear();
 }
 
 TEST_F(DsGraph, ReleasingARunningGraphJoinsItsThread) {

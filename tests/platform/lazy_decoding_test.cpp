@@ -44,7 +44,10 @@ TEST_P(SamplesWithoutBuffers, DecodeNothingAndFollowTheDecodedFrameList) {
     for (size_t i = 0; i < frames.size(); ++i) {
         EXPECT_EQ(facts[i].timeResult, S_OK) << "frame " << i;
         EXPECT_EQ(facts[i].time, frames[i].time) << "frame " << i;
-        if (frames[i].duration > 0) {
+        // The cut file's edit list ends 20 ms after its last packet: that
+        // frame lasts to the file's end.
+        const bool lastOfCut = GetParam() == Fixture::H264Cut && i + 1 == frames.size();
+        if (frames[i].duration > 0 && !lastOfCut) {
             EXPECT_EQ(facts[i].duration, frames[i].duration) << "frame " << i;
         }
         EXPECT_GT(facts[i].duration, 0) << "frame " << i;

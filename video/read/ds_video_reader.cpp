@@ -7,6 +7,8 @@
 #include "media/check_hresult.h"
 #include "platform/utf.h"
 #include "video/read/codec_name_tables.h"
+#include "video/read/frame_layout.h"
+#include "video/read/page_warmer.h"
 
 namespace TravexUtils {
 
@@ -348,19 +350,26 @@ void DSVideoReader::readFrames(const FrameRequest& requests, bool stepping, uint
 
     callback.requests = requests;
     callback.output = output;
-    if (stepping && !beginsRun) {
-        SetEvent(nextFrameEvent_.get());
-    } else {
-        ResetEvent(nextFrameEvent_.get());
-        mediaControl_->Run();
-    }
-
     if (stepping) {
+        if (beginsRun) {
+            ResetEvent(nextFrameEvent_.get());
+            mediaControl_->Run();
+        } else {
+            SetEvent(nextFrameEvent_.get());
+        }
         ++currentFrame_;
         waitForSteppedFrame();
         return;
     }
-    mediaEvent_->WaitForCompletion(kNoTimeLimit, &eventCode);
+    {
+        // The run fills slots 0 to the largest requested one, mapped ahead
+        // of the copy.
+        const PageWarmer warmer(
+            output, static_cast<std::size_t>(FrameLayout::slotOffset(requests.slotCount(), info.width, info.height)));
+        ResetEvent(nextFrameEvent_.get());
+        mediaControl_->Run();
+        mediaEvent_->WaitForCompletion(kNoTimeLimit, &eventCode);
+    }
     if (storeCount) {
         info.frameCount = static_cast<uint32_t>(callback.sampleCounter);
         countDone_ = true;

@@ -3,6 +3,7 @@
 // index; the order of the host's list lives in the slot numbers.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <set>
@@ -23,6 +24,12 @@ public:
     const Slots* find(int64_t frameIndex) const {
         const auto it = frames_.find(frameIndex);
         return it == frames_.end() ? nullptr : &it->second;
+    }
+    // One past the largest slot: how many slots a read fills.
+    int64_t slotCount() const {
+        int64_t count = 0;
+        for (const auto& wanted : frames_) count = std::max(count, *wanted.second.rbegin() + 1);
+        return count;
     }
     Map::const_iterator begin() const noexcept { return frames_.begin(); }
     Map::const_iterator end() const noexcept { return frames_.end(); }

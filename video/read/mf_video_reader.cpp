@@ -246,10 +246,8 @@ void MFVideoReader::readSequential(const FrameRequest& request, uint8_t* destina
         info.frameDurations.clear();  // a scan that failed earlier may have left a partial list
     }
     // The read fills slots 0 to the largest requested one.
-    int64_t slotCount = 0;
-    for (const auto& wanted : request) slotCount = std::max(slotCount, *wanted.second.rbegin() + 1);
-    const PageWarmer warmer(destination,
-                            static_cast<std::size_t>(FrameLayout::slotOffset(slotCount, info.width, info.height)));
+    const PageWarmer warmer(destination, static_cast<std::size_t>(
+                                             FrameLayout::slotOffset(request.slotCount(), info.width, info.height)));
     // Every pass advances the index, the one that passes lastIndex too, so
     // that the index ends at the number of samples read.
     while (++currentFrameIndex_ <= lastIndex) {

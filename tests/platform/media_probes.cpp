@@ -13,12 +13,6 @@
 
 namespace PlatformTest {
 
-namespace {
-
-const char* const kQuiet = "ffmpeg -nostdin -hide_banner -loglevel error -y ";
-
-}  // namespace
-
 std::string runCommand(const std::string& command) {
     FILE* raw = ::popen(command.c_str(), "r");
     if (!raw) throw std::runtime_error("cannot run: " + command);
@@ -82,12 +76,6 @@ int64_t probeDuration100ns(const std::string& path) {
     const std::string output =
         runCommand("ffprobe -v error -show_entries format=duration -of csv=p=0 '" + path + "'");
     return std::llround(std::stod(output) * 1e7);
-}
-
-std::vector<uint8_t> ffmpegBgraFrames(const std::string& path) {
-    const std::string output =
-        runCommand(std::string(kQuiet) + "-i '" + path + "' -map 0:v:0 -f rawvideo -pix_fmt bgra -");
-    return std::vector<uint8_t>(output.begin(), output.end());
 }
 
 }  // namespace PlatformTest

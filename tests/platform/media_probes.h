@@ -35,8 +35,4 @@ std::vector<PacketTiming> probeVideoFrameTimes(const std::string& path);
 // The file's duration in 100 ns as ffprobe reports it.
 int64_t probeDuration100ns(const std::string& path);
 
-// Every frame of the first video stream decoded by the ffmpeg tool as BGRA,
-// frame after frame.
-std::vector<uint8_t> ffmpegBgraFrames(const std::string& path);
-
 }  // namespace PlatformTest

@@ -9,6 +9,7 @@
 #include "platform/buffer_lock.h"
 #include "platform/prop_variant_guard.h"
 #include "platform/utf.h"
+#include "tests/support/real_world_media.h"
 
 namespace PlatformTest {
 
@@ -117,7 +118,7 @@ std::vector<std::vector<uint8_t>> everyFrame(ReaderSession& session, const std::
 }
 
 int largestDifferenceFromFfmpeg(const std::vector<std::vector<uint8_t>>& frames, const std::string& path) {
-    const std::vector<uint8_t> reference = ffmpegBgraFrames(path);
+    const std::vector<uint8_t> reference = morvale_test::decodedFrames(path, "bgra");
     size_t offset = 0;
     int largest = 0;
     for (const auto& frame : frames) {

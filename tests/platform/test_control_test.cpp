@@ -1,7 +1,8 @@
-// Failure injection, call counting, live objects and the start/stop
-// balances, as the library's failure-path tests use them. That an armed
-// failure surfaces at exactly its step is shown by the readers' failure
-// tables (tests/video_read/*_failures_test.cpp).
+// The test control's lazy start, and the start/stop balances of Media
+// Foundation and COM. That an armed failure surfaces at exactly its step and
+// occurrence is shown by the failure tables (sink_writer_failures_test.cpp,
+// tests/video_read/*_failures_test.cpp); that live objects are counted, by
+// the attribute store's test (attributes_test.cpp).
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -22,21 +23,6 @@ protected:
     void TearDown() override { TestControl::reset(); }
 };
 
-TEST_F(TestControlTest, ArmedCallFailsOnItsUseOnlyOnce) {
-    ReaderSession session;
-    auto reader = session.openRgb32(fixturePath(Fixture::H264Small));
-    ASSERT_TRUE(reader);
-    const long before = TestControl::callCount("IMFSourceReader::ReadSample");
-    TestControl::failCall("IMFSourceReader::ReadSample", E_OUTOFMEMORY, 3);
-    EXPECT_EQ(readVideoSample(reader.get()).hr, S_OK);
-    EXPECT_EQ(readVideoSample(reader.get()).hr, S_OK);
-    ReadResult failed = readVideoSample(reader.get());
-    EXPECT_EQ(failed.hr, E_OUTOFMEMORY);
-    EXPECT_FALSE(failed.sample);
-    EXPECT_EQ(readVideoSample(reader.get()).hr, S_OK);
-    EXPECT_EQ(TestControl::callCount("IMFSourceReader::ReadSample"), before + 4);
-}
-
 // Like every case, this one runs in a process of its own: nothing has used
 // the control before it. Until something does, the platform neither counts
 // nor fails calls (the unarmed hooks only read a flag).
@@ -48,37 +34,6 @@ TEST(TestControlUnused, CountsNothingUntilFirstUsed) {
     EXPECT_EQ(TestControl::callCount("MFCreateMediaType"), 1) << "asking for a count starts counting";
     TestControl::failCall("MFCreateMediaType", E_OUTOFMEMORY);
     EXPECT_EQ(MFCreateMediaType(&third), E_OUTOFMEMORY);
-}
-
-TEST_F(TestControlTest, ResetDisarmsAndClearsCounts) {
-    TestControl::failCall("MFCreateMediaType", E_FAIL);
-    TestControl::reset();
-    ComPtr<IMFMediaType> type;
-    EXPECT_EQ(MFCreateMediaType(&type), S_OK);
-    EXPECT_EQ(TestControl::callCount("MFCreateMediaType"), 1);
-    TestControl::reset();
-    EXPECT_EQ(TestControl::callCount("MFCreateMediaType"), 0);
-}
-
-TEST_F(TestControlTest, LiveObjectsCountEveryReferenceUntilTheLastRelease) {
-    EXPECT_EQ(TestControl::liveObjects(), 0);
-    {
-        ReaderSession session;
-        auto reader = session.openRgb32(fixturePath(Fixture::RgbAvi));
-        ASSERT_TRUE(reader);
-        ComPtr<IMFSample> sample = readVideoSample(reader.get()).sample;
-        ComPtr<IMFMediaBuffer> buffer;
-        ASSERT_EQ(sample->ConvertToContiguousBuffer(&buffer), S_OK);
-        EXPECT_GE(TestControl::liveObjects(), 3);
-        IMFSample* raw = sample.get();
-        EXPECT_EQ(raw->AddRef(), 2u);
-        EXPECT_EQ(raw->Release(), 1u);
-        ComPtr<IUnknown> unknown;
-        EXPECT_EQ(raw->QueryInterface(IID_IUnknown, unknown.putVoid()), S_OK);
-        ComPtr<IMFSourceReader> notAReader;
-        EXPECT_EQ(raw->QueryInterface(IID_IMFSourceReader, notAReader.putVoid()), E_NOINTERFACE);
-    }
-    EXPECT_EQ(TestControl::liveObjects(), 0);
 }
 
 TEST_F(TestControlTest, SourceReaderNeedsAStartedPlatform) {

@@ -16,7 +16,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "media_probes.h"
@@ -32,11 +31,6 @@ namespace {
 using MorvalePlatform::FrameSizeLimits;
 using MorvalePlatform::IoDeadline;
 namespace fs = std::filesystem;
-
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 // Tells whether anyone opened or read a file since the watch began.
 class OpenWatch {
@@ -117,7 +111,7 @@ class FilesNamingOthers : public ::testing::TestWithParam<NamingFile> {};
 TEST_P(FilesNamingOthers, AreRefusedWithoutOpeningWhatTheyName) {
     const NamingFile& kind = GetParam();
     const std::string named = writeFixtureFile(std::string("named_") + kind.name + ".mp4",
-                                               readBytes(fixturePath(Fixture::H264FiveFrames)));
+                                               morvale_test::fileBytes(fixturePath(Fixture::H264FiveFrames)));
     QuietListener listener;
     for (const std::string& target : {named, "file:" + named, listener.url()}) {
         const std::string playlist =
@@ -151,11 +145,11 @@ TEST(UntrustedFiles, PipesImagesAndRawStreamsAreNotOpened) {
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // opening it would block: no writer
     const std::string png = std::string(MORVALE_FIXTURE_DIR) + "/picture.png";
     runCommand("ffmpeg -nostdin -v error -y -f lavfi -i testsrc=size=32x32 -frames:v 1 '" + png + "'");
-    const std::string pictureAsMp4 = writeFixtureFile("picture.mp4", readBytes(png));
+    const std::string pictureAsMp4 = writeFixtureFile("picture.mp4", morvale_test::fileBytes(png));
     const std::string h264 = std::string(MORVALE_FIXTURE_DIR) + "/raw.h264";
     runCommand("ffmpeg -nostdin -v error -y -i '" + fixturePath(Fixture::H264FiveFrames) +
                "' -c copy -bsf:v h264_mp4toannexb -f h264 '" + h264 + "'");
-    const std::string rawAsMp4 = writeFixtureFile("raw_h264.mp4", readBytes(h264));
+    const std::string rawAsMp4 = writeFixtureFile("raw_h264.mp4", morvale_test::fileBytes(h264));
     for (const std::string& path : {fifo, pictureAsMp4, rawAsMp4, std::string("/dev/zero")}) {
         ReaderSession session;
         ComPtr<IMFSourceReader> reader;

@@ -116,17 +116,6 @@ fs::path fixtureDirectory() {
     return dir;
 }
 
-std::string fileBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) throw std::runtime_error("cannot write " + path);
-}
-
 // Exclusive lock on the fixture directory, across processes (flock) and
 // threads. A maker may ask for another fixture while the lock is held (a
 // recipe reading another fixture); the nested lock is the one already held,
@@ -169,20 +158,16 @@ void checkClaimedSize(const Recipe& recipe, const std::string& path) {
     if (at == std::string::npos) return;
     unsigned width = 0, height = 0;
     if (std::sscanf(recipe.arguments.c_str() + at, "size=%ux%u", &width, &height) != 2) return;
-    const ProbeFacts facts = probeVideo(path);
-    if (facts.width != width || facts.height != height) {
-        throw std::runtime_error(std::string("fixture ") + recipe.name + " came out at " +
-                                 std::to_string(facts.width) + "x" + std::to_string(facts.height));
-    }
+    requireVideoSize(path, width, height);
 }
 
 void make(const Recipe& recipe, const std::string& partial) {
     const std::string source = recipe.source ? fixturePath(*recipe.source) : std::string();
     if (recipe.file == std::string("empty.mp4") || recipe.file == std::string("text.mp4")) {
-        writeBytes(partial, recipe.arguments);
+        writeFileBytes(partial, recipe.arguments);
     } else if (recipe.file == std::string("truncated.mp4")) {
         const std::string whole = fileBytes(source);
-        writeBytes(partial, whole.substr(0, whole.size() / 3));
+        writeFileBytes(partial, whole.substr(0, whole.size() / 3));
     } else {
         std::string arguments = recipe.arguments;
         if (const auto at = arguments.find("{source}"); at != std::string::npos) {
@@ -200,8 +185,6 @@ void make(const Recipe& recipe, const std::string& partial) {
 
 std::string fixtureName(Fixture fixture) { return recipeOf(fixture).name; }
 
-std::string fixtureFileName(Fixture fixture) { return fileName(recipeOf(fixture)); }
-
 std::string fixturePath(Fixture fixture) {
     const Recipe recipe = recipeOf(fixture);
     return madeFixture(fileName(recipe), [&recipe](const std::string& partial) { make(recipe, partial); });
@@ -218,11 +201,22 @@ std::string madeFixture(const std::string& name, const std::function<void(const 
     return target.string();
 }
 
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void writeFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush()) throw std::runtime_error("cannot write " + path);
+}
+
 std::string writeFixtureFile(const std::string& name, const std::string& bytes) {
     const fs::path target = fixtureDirectory() / name;
     FixtureLock lock;
     const fs::path partial = target.parent_path() / ("partial-" + name);
-    writeBytes(partial.string(), bytes);
+    writeFileBytes(partial.string(), bytes);
     fs::rename(partial, target);
     return target.string();
 }

@@ -39,9 +39,6 @@ enum class Fixture {
 // A short name for test names ("H264Small").
 std::string fixtureName(Fixture fixture);
 
-// The name the fixture's file has in the fixture directory.
-std::string fixtureFileName(Fixture fixture);
-
 // The fixture's path, making it on first use. Throws std::runtime_error
 // naming the fixture when ffmpeg fails. The file name carries a hash of the
 // recipe, so a changed recipe never reuses a file made by the old one.
@@ -53,6 +50,12 @@ std::string fixturePath(Fixture fixture);
 // name once write returns. write throws std::runtime_error when it cannot.
 // write may itself ask for other fixtures.
 std::string madeFixture(const std::string& name, const std::function<void(const std::string& path)>& write);
+
+// The bytes of a file; empty when it cannot be read.
+std::string fileBytes(const std::string& path);
+
+// Writes exactly these bytes to path; throws std::runtime_error when it cannot.
+void writeFileBytes(const std::string& path, const std::string& bytes);
 
 // A file in the fixture directory holding exactly these bytes, written
 // again on every call.

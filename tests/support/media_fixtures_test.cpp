@@ -1,7 +1,6 @@
-// The fixture registry as parallel test processes use it: one file per
-// recipe, made once however many processes ask at the same time, never seen
-// half-written, and makers that ask for other fixtures do not wait for
-// themselves.
+// The fixture registry as parallel test processes use it: a file made once
+// however many processes ask at the same time, never seen half-written, and
+// makers that ask for other fixtures do not wait for themselves.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,8 +10,6 @@
 #include <filesystem>
 #include <functional>
 #include <fstream>
-#include <iterator>
-#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,12 +19,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using morvale_test::Fixture;
-
-std::string contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 // Runs body in a child process that must exit 0 within 60 s (a maker waiting
 // for its own lock would otherwise hang the test).
@@ -46,17 +37,6 @@ int exitCode(pid_t pid) {
     return WEXITSTATUS(status);
 }
 
-TEST(MediaFixtures, EachFixtureHasItsOwnNameAndFile) {
-    std::set<std::string> names, files;
-    for (int i = 0; i <= static_cast<int>(Fixture::Text); ++i) {
-        const auto fixture = static_cast<Fixture>(i);
-        const std::string file = morvale_test::fixtureFileName(fixture);
-        EXPECT_TRUE(names.insert(morvale_test::fixtureName(fixture)).second) << file;
-        EXPECT_TRUE(files.insert(file).second) << file;
-        EXPECT_NE(file.find('-'), std::string::npos) << file << " carries its recipe's hash";
-    }
-}
-
 TEST(MediaFixtures, ParallelProcessesMakeAFileOnceAndSeeItWhole) {
     const std::string tag = std::to_string(::getpid());
     const std::string name = "registry_" + tag + ".txt";
@@ -73,11 +53,11 @@ TEST(MediaFixtures, ParallelProcessesMakeAFileOnceAndSeeItWhole) {
                     if (at % (64 * 4096) == 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
                 }
             });
-            return contents(path) == whole ? 0 : 1;
+            return morvale_test::fileBytes(path) == whole ? 0 : 1;
         }));
     }
     for (const pid_t child : children) EXPECT_EQ(exitCode(child), 0) << "every process sees the whole file";
-    EXPECT_EQ(contents(makers), "made\n") << "one process made it";
+    EXPECT_EQ(morvale_test::fileBytes(makers), "made\n") << "one process made it";
     fs::remove(fs::path(MORVALE_FIXTURE_DIR) / name);
 }
 
@@ -87,9 +67,9 @@ TEST(MediaFixtures, AMakerMayAskForAnotherFixture) {
         const std::string outer = morvale_test::madeFixture("outer_" + tag + ".txt", [&](const std::string& partial) {
             const std::string inner = morvale_test::madeFixture(
                 "inner_" + tag + ".txt", [](const std::string& path) { std::ofstream(path) << "inner"; });
-            std::ofstream(partial) << contents(inner) << " outer";
+            std::ofstream(partial) << morvale_test::fileBytes(inner) << " outer";
         });
-        return contents(outer) == "inner outer" ? 0 : 1;
+        return morvale_test::fileBytes(outer) == "inner outer" ? 0 : 1;
     });
     EXPECT_EQ(exitCode(child), 0);
     for (const char* part : {"outer_", "inner_"}) fs::remove(fs::path(MORVALE_FIXTURE_DIR) / (part + tag + ".txt"));

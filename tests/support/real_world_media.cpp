@@ -2,10 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <map>
 #include <sstream>
 #include <stdexcept>
@@ -14,7 +11,6 @@
 #include "tests/support/reference_media.h"
 
 namespace morvale_test {
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -51,15 +47,6 @@ std::vector<PacketPlace> videoPacketPlaces(const std::string& path) {
     return places;
 }
 
-std::string fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
 // A copy of source with the byte ranges (start, count) zeroed.
 std::string zeroedCopy(const std::string& source, const std::string& name,
                        const std::vector<std::pair<int64_t, int64_t>>& ranges) {
@@ -71,7 +58,7 @@ std::string zeroedCopy(const std::string& source, const std::string& name,
             }
             std::fill_n(bytes.begin() + start, count, '\0');
         }
-        writeBytes(partial, bytes);
+        writeFileBytes(partial, bytes);
     });
 }
 

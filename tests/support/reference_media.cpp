@@ -79,6 +79,14 @@ ProbeFacts probeVideo(const std::string& path) {
     return facts;
 }
 
+void requireVideoSize(const std::string& path, uint32_t width, uint32_t height) {
+    const ProbeFacts facts = probeVideo(path);
+    if (facts.width != width || facts.height != height) {
+        throw std::runtime_error(path + " is " + std::to_string(facts.width) + "x" + std::to_string(facts.height) +
+                                 ", not " + std::to_string(width) + "x" + std::to_string(height));
+    }
+}
+
 std::vector<double> packetDurations(const std::string& path) {
     const std::string text = commandOutput(
         "ffprobe -v error -select_streams v:0 -show_entries packet=duration_time -of csv=p=0 " + quoted(path));

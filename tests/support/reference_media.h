@@ -24,6 +24,10 @@ struct ProbeFacts {
 
 ProbeFacts probeVideo(const std::string& path);
 
+// Throws std::runtime_error unless the file's first video stream is width x
+// height.
+void requireVideoSize(const std::string& path, uint32_t width, uint32_t height);
+
 // Durations of the first video stream's packets in decoding order, seconds.
 std::vector<double> packetDurations(const std::string& path);
 

@@ -1,7 +1,6 @@
 #include "tests/support/sized_clips.h"
 
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <stdexcept>
 
@@ -9,19 +8,6 @@
 #include "tests/support/reference_media.h"
 
 namespace morvale_test {
-namespace fs = std::filesystem;
-
-namespace {
-
-void requireVideoSize(const std::string& path, uint32_t width, uint32_t height) {
-    const ProbeFacts facts = probeVideo(path);
-    if (facts.width != width || facts.height != height) {
-        throw std::runtime_error(path + " is " + std::to_string(facts.width) + "x" + std::to_string(facts.height) +
-                                 ", not " + std::to_string(width) + "x" + std::to_string(height));
-    }
-}
-
-}  // namespace
 
 std::string sizedClipName(const SizedClip& clip) {
     std::string name = clip.codec + "_" + clip.pixelFormat + "_" + std::to_string(clip.width) + "x" +

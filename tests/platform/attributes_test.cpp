@@ -61,6 +61,11 @@ TEST(Sample, TimesAndBuffersBehaveAsOnWindows) {
     EXPECT_EQ(sample->GetSampleDuration(&value), MF_E_NO_SAMPLE_DURATION);
     ComPtr<IMFMediaBuffer> none;
     EXPECT_EQ(sample->ConvertToContiguousBuffer(&none), E_UNEXPECTED);
+    ComPtr<IUnknown> unknown;
+    EXPECT_EQ(sample->QueryInterface(IID_IUnknown, unknown.putVoid()), S_OK);
+    unknown.reset();
+    ComPtr<IMFSourceReader> notAReader;
+    EXPECT_EQ(sample->QueryInterface(IID_IMFSourceReader, notAReader.putVoid()), E_NOINTERFACE);
     ASSERT_EQ(sample->SetSampleTime(-400000), S_OK);
     EXPECT_EQ(sample->GetSampleTime(&value), S_OK);
     EXPECT_EQ(value, -400000);

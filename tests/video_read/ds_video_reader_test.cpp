@@ -141,7 +141,7 @@ const PixelCase kPixelCases[] = {
     {"AudioFirstMp4", fixture<Fixture::AudioFirstMp4>, "H264", 0},
 };
 
-TEST_F(DSReader, PixelsEqualMediaFoundationAndTheFfmpegTool) {
+TEST_F(DSReader, PixelsEqualTheFfmpegTool) {
     for (const PixelCase& c : kPixelCases) {
         SCOPED_TRACE(c.name);
         const std::string path = c.path();

@@ -16,16 +16,17 @@ namespace {
 
 std::string quoted(const std::string& path) { return "'" + path + "'"; }
 
+// Runs an ffmpeg command line (without the output) into path.
+void runFfmpeg(const std::string& arguments, const std::string& path) {
+    const std::string command = "ffmpeg -nostdin -v error -y " + arguments + " " + quoted(path);
+    if (std::system(command.c_str()) != 0) throw std::runtime_error("ffmpeg failed: " + command);
+}
+
 std::string made(const std::string& name, const std::string& arguments) {
     return madeFixture(name, [&](const std::string& path) { runFfmpeg(arguments, path); });
 }
 
 }  // namespace
-
-void runFfmpeg(const std::string& arguments, const std::string& path) {
-    const std::string command = "ffmpeg -nostdin -v error -y " + arguments + " " + quoted(path);
-    if (std::system(command.c_str()) != 0) throw std::runtime_error("ffmpeg failed: " + command);
-}
 
 std::string audioFile(AudioFile file) {
     switch (file) {

@@ -31,9 +31,6 @@ enum class AudioFile {
 
 std::string audioFile(AudioFile file);
 
-// Runs an ffmpeg command line (without the output) into path.
-void runFfmpeg(const std::string& arguments, const std::string& path);
-
 // The first audio stream decoded by the ffmpeg tool as interleaved s16.
 std::vector<int16_t> ffmpegSamples(const std::string& path);
 

@@ -12,15 +12,6 @@ GUID withOtherTail(GUID g) {
     return g;
 }
 
-TEST(CodecNameTables, FourCCKeys) {
-    const GUID avc1 = fourCCSubtype("AVC1");
-    EXPECT_EQ(avc1.Data1, 0x31435641u);
-    EXPECT_EQ(avc1.Data2, 0x0000);
-    EXPECT_EQ(avc1.Data3, 0x0010);
-    const uint8_t tail[8] = {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
-    EXPECT_EQ(0, std::memcmp(avc1.Data4, tail, 8));
-}
-
 TEST(CodecNameTables, NamesBySubtype) {
     struct Case {
         const SubtypeNameTable& table;

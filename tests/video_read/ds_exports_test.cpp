@@ -1,5 +1,5 @@
 // The DirectShow exports as a host calls them: the frame-by-frame reader
-// (its end and finalizing it half-way), random access and the file's facts
+// to its end, random access and the file's facts
 // through the cache, the five properties, and a stress of many runs that
 // must leave no thread, COM object or host array behind. Failures through
 // the export bodies are checked with a scripted reader
@@ -64,17 +64,6 @@ TEST_F(DSExports, GlobalReaderStepsToTheEndAndCloses) {
     EXPECT_EQ(VideoInfoCache::size(), 0u) << "the frame-by-frame reader is not cached";
 }
 
-TEST_F(DSExports, FinalizingHalfWayEndsTheRun) {
-    ASSERT_EQ(init(fixturePath(Fixture::H264Small)), 0);
-    EXPECT_EQ(next(), 0);
-    EXPECT_EQ(next(), 0);
-    EXPECT_EQ(TestControl::liveStreamingThreads(), 1);
-    EXPECT_TRUE(finalize());
-    EXPECT_EQ(TestControl::liveStreamingThreads(), 0);
-    EXPECT_EQ(TestControl::liveObjects(), 0);
-    EXPECT_FALSE(finalize());
-}
-
 TEST_F(DSExports, RandomAccessAndFactsComeFromTheCache) {
     const std::string path = fixturePath(Fixture::RgbAvi);
     const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(path);
@@ -111,19 +100,17 @@ TEST_F(DSExports, FivePropertiesWithTheDirectShowEncodingName) {
     const auto reply = morvale_test::callPropertiesExport(DSReadVideoProperties, {SrValue::ofString(path)});
     ASSERT_EQ(reply.code, 0);
     ASSERT_TRUE(reply.expression.has_value());
+    // The row's five rules (checked on their own with a scripted reader),
+    // with the encoding named from the DirectShow table.
     const SrValue& association = *reply.expression;
     ASSERT_TRUE(association.isFunction("Association"));
-    const char* const keys[] = {"Duration", "FrameWidth", "FrameHeight", "BitRate", "VideoEncoding"};
-    ASSERT_EQ(association.args.size(), std::size(keys));
-    for (std::size_t i = 0; i < std::size(keys); ++i) EXPECT_EQ(association.args[i].args[0].text, keys[i]);
-    EXPECT_NEAR(association.args[0].args[1].real, 1.0, 1e-9);
-    EXPECT_EQ(association.args[1].args[1].integer, 320);
-    EXPECT_EQ(association.args[2].args[1].integer, 240);
+    ASSERT_EQ(association.args.size(), 5u);
+    EXPECT_EQ(association.args[4].args[0].text, "VideoEncoding");
     EXPECT_EQ(association.args[4].args[1].text, "Motion JPEG");
 }
 
-// Many runs in one process: no deadlock, and no thread, COM object or host
-// array left behind (checked after the test).
+// Many runs in one process, each finalized half-way: no deadlock, and no
+// thread, COM object or host array left behind (checked after the test).
 TEST_F(DSExports, ManyRunsLeaveNothingBehind) {
     const std::string path = fixturePath(Fixture::RgbAvi);
     for (int cycle = 0; cycle < 200; ++cycle) {

@@ -1,10 +1,9 @@
 // The DirectShow reader on its own: counting and durations from one run of
 // the sample callback, ending a stepping run half-way, which paths go
-// through the AVI splitter, and the size, duration and pixels of every
-// container and codec against the Media Foundation reader and the ffmpeg
-// tool. (Random access by
-// frame number and stepping to the end of the file are checked through the
-// exports.)
+// through the AVI splitter, and the encoding name and pixels of every
+// container and codec against the ffmpeg tool. (Random access by frame
+// number, stepping to the end of the file and the durations of AVI files
+// through the splitter are checked through the exports.)
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -17,7 +16,6 @@
 #include "tests/video_read/ds_reader_test.h"
 #include "video/read/frame_layout.h"
 #include "video/read/frame_numbers.h"
-#include "video/read/mf_video_reader.h"
 
 using namespace TravexUtils;
 using morvale_test::Fixture;
@@ -112,9 +110,8 @@ TEST_F(DSReader, OnlyAnAviExtensionTakesTheSplitter) {
     }
 }
 
-// Every frame through DirectShow equals every frame through Media
-// Foundation (both come from the platform's one conversion) and the ffmpeg
-// tool's rgb24 frames.
+// Every frame through DirectShow against the ffmpeg tool's rgb24 frames,
+// with the encoding named from the DirectShow table, in every container.
 struct PixelCase {
     const char* name;
     std::string (*path)();
@@ -144,7 +141,7 @@ const PixelCase kPixelCases[] = {
     {"AudioFirstMp4", fixture<Fixture::AudioFirstMp4>, "H264", 0},
 };
 
-TEST_F(DSReader, PixelsEqualMediaFoundationAndTheFfmpegTool) {
+TEST_F(DSReader, PixelsEqualTheFfmpegTool) {
     for (const PixelCase& c : kPixelCases) {
         SCOPED_TRACE(c.name);
         const std::string path = c.path();
@@ -155,18 +152,6 @@ TEST_F(DSReader, PixelsEqualMediaFoundationAndTheFfmpegTool) {
         std::vector<uint8_t> dsFrames(plan.sliceCount * FrameLayout::frameBytes(ds.info.width, ds.info.height));
         ds.readFrames(plan, dsFrames.data());
         ds.releaseGraph();
-
-        MFVideoReader mf(path);
-        mf.open();
-        mf.loadProperties();
-        ASSERT_EQ(mf.info.width, ds.info.width);
-        ASSERT_EQ(mf.info.height, ds.info.height);
-        EXPECT_NEAR(mf.info.duration, ds.info.duration, 0.05) << "through the splitter's seeking for AVI files";
-        std::vector<uint8_t> mfFrames(dsFrames.size());
-        mf.readFrames(plan, mfFrames.data());
-        mf.releaseSourceReader();
-        EXPECT_TRUE(dsFrames == mfFrames);
-
         const std::vector<uint8_t> reference = morvale_test::decodedFrames(path, "rgb24");
         ASSERT_EQ(reference.size(), dsFrames.size()) << "as many frames as the ffmpeg tool decodes";
         EXPECT_EQ(morvale_test::compareFrames(dsFrames.data(), reference.data(), reference.size()).largest, c.tolerance);

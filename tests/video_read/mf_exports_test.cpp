@@ -1,5 +1,5 @@
-// The Media Foundation reading exports as a host calls them: frames by
-// number and every frame from one decode, the file's facts through the cache
+// The Media Foundation reading exports as a host calls them: every frame
+// from one decode, the file's facts through the cache
 // and DeleteVideoCache, and the frame-by-frame reader to the end of the
 // file (the cache emptied when the library goes is a lifecycle test). What
 // the export bodies promise whatever the reader (entries forgotten on
@@ -38,27 +38,15 @@ protected:
     static mint frameCount(const std::string& path) { return morvale_test::frameCountOf(MFReadVideoFrameCount, path); }
 };
 
-TEST_F(MFExports, RequestedFramesComeInTheOrderGivenFromOneDecode) {
+// An empty list asks for every frame; reading them all records the count
+// in the file's entry. (Numbers in any order and repeated are the reader's
+// and the frame request's, checked on their own.)
+TEST_F(MFExports, EmptyListReadsEveryFrameAndRecordsTheCount) {
     const std::string path = fixturePath(Fixture::RgbAvi);
     const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(path);
-    const std::size_t frameBytes = FrameLayout::frameBytes(64, 48);
-    ExportCall call;
-    call.string(path).numbers({3, 1, 3, 0});
-    ASSERT_EQ(call.run(MFReadVideoData, Result::Image), 0);
-    EXPECT_LE(reads(), 1 + 3) << "the probe's sample, then frames 1 to 3 once";
-    ASSERT_EQ(korvel::imageRank(call.image()), 3);
-    ASSERT_EQ(korvel::imageSlices(call.image()), 4);
-    const uint8_t* data = korvel::imageData(call.image());
-    EXPECT_EQ(0, std::memcmp(data, reference.data() + 2 * frameBytes, frameBytes));
-    EXPECT_EQ(0, std::memcmp(data + frameBytes, reference.data(), frameBytes));
-    EXPECT_EQ(0, std::memcmp(data + 2 * frameBytes, reference.data() + 2 * frameBytes, frameBytes));
-    EXPECT_EQ(std::vector<uint8_t>(data + 3 * frameBytes, data + 4 * frameBytes), std::vector<uint8_t>(frameBytes, 0))
-        << "frame number 0 leaves its slice as the host made it";
-    EXPECT_TRUE(VideoInfoCache::contains(path));
-
     ExportCall all;
     all.string(path).numbers({});
-    ASSERT_EQ(all.run(MFReadVideoData, Result::Image), 0) << "an empty list asks for every frame";
+    ASSERT_EQ(all.run(MFReadVideoData, Result::Image), 0);
     ASSERT_EQ(korvel::imageSlices(all.image()), 10);
     EXPECT_EQ(0, std::memcmp(korvel::imageData(all.image()), reference.data(), reference.size()));
     EXPECT_EQ(VideoInfoCache::getReader<MFVideoReader>(path).info.frameCount, 10u);

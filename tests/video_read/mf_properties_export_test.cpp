@@ -54,51 +54,45 @@ TEST_F(MFPropertiesExport, SixRulesInOrderWithTheirTypes) {
     EXPECT_EQ(association.args[4].args[1].text, "H264");
     EXPECT_DOUBLE_EQ(association.args[5].args[1].real, 25.0);
     EXPECT_FALSE(reply.partial.has_value());
-}
 
-TEST_F(MFPropertiesExport, SecondCallIsAnsweredFromTheCache) {
-    const std::string path = fixturePath(Fixture::H264FiveFrames);
-    ASSERT_EQ(morvale_test::callPropertiesExport(MFReadVideoProperties, {SrValue::ofString(path)}).code, 0);
     const long queries = TestControl::callCount("IMFSourceReader::GetPresentationAttribute");
     ASSERT_EQ(morvale_test::callPropertiesExport(MFReadVideoProperties, {SrValue::ofString(path)}).code, 0);
-    EXPECT_EQ(TestControl::callCount("IMFSourceReader::GetPresentationAttribute"), queries);
+    EXPECT_EQ(TestControl::callCount("IMFSourceReader::GetPresentationAttribute"), queries)
+        << "the second call is answered from the cache";
 }
 
+// A failure writes nothing on the host link and drops the file's entry:
+// a link call failing after the first rule, or a duration of zero, from
+// which no frame rate follows. (A failing reader is checked for every row
+// in reading_bodies_test.cpp.)
 TEST_F(MFPropertiesExport, FailuresWriteNothingAndDropTheEntry) {
     const std::string path = fixturePath(Fixture::H264FiveFrames);
-    ASSERT_EQ(morvale_test::callPropertiesExport(MFReadVideoProperties, {SrValue::ofString(path)}).code, 0);
-    ASSERT_TRUE(VideoInfoCache::contains(path));
-
-    // A failing link call after the first rule leaves nothing on the host
-    // link. (A failing reader is checked for every row in
-    // reading_bodies_test.cpp.)
-    srhost_failCall("SRPutReal64", 2, 7, "link broke");
-    const auto halfway = morvale_test::callPropertiesExport(MFReadVideoProperties, {SrValue::ofString(path)});
-    EXPECT_EQ(halfway.code, -37);
-    EXPECT_FALSE(halfway.expression.has_value());
-    EXPECT_FALSE(halfway.partial.has_value());
-    EXPECT_FALSE(VideoInfoCache::contains(path));
-}
-
-TEST_F(MFPropertiesExport, ZeroDurationIsANumericalErrorAndDropsTheEntry) {
-    const std::string path = fixturePath(Fixture::H264FiveFrames);
-    TestControl::Quirks quirks;
-    quirks.reportedDuration = 0;
-    TestControl::setQuirks(quirks);
-    const auto reply = morvale_test::callPropertiesExport(MFReadVideoProperties, {SrValue::ofString(path)});
-    EXPECT_EQ(reply.code, 4);
-    EXPECT_FALSE(reply.expression.has_value());
-    EXPECT_FALSE(reply.partial.has_value());
-    EXPECT_FALSE(VideoInfoCache::contains(path));
-}
-
-TEST_F(MFPropertiesExport, ArgumentListMustHoldOnePath) {
-    const std::string path = fixturePath(Fixture::H264FiveFrames);
-    const auto reply = morvale_test::callPropertiesExport(MFReadVideoProperties,
-                                                          {SrValue::ofString(path), SrValue::ofInteger(2)});
-    EXPECT_EQ(reply.code, -27);
-    EXPECT_FALSE(reply.expression.has_value());
-    EXPECT_EQ(VideoInfoCache::size(), 0u);
+    struct Case {
+        const char* what;
+        void (*arrange)();
+        int code;
+    };
+    const Case cases[] = {
+        {"link call fails", [] { srhost_failCall("SRPutReal64", 2, 7, "link broke"); }, -37},
+        {"zero duration",
+         [] {
+             TestControl::Quirks quirks;
+             quirks.reportedDuration = 0;
+             TestControl::setQuirks(quirks);
+         },
+         4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.arrange();
+        const auto reply = morvale_test::callPropertiesExport(MFReadVideoProperties, {SrValue::ofString(path)});
+        EXPECT_EQ(reply.code, c.code);
+        EXPECT_FALSE(reply.expression.has_value());
+        EXPECT_FALSE(reply.partial.has_value());
+        EXPECT_FALSE(VideoInfoCache::contains(path));
+        TestControl::reset();
+        srhost_reset();
+    }
 }
 
 }  // namespace

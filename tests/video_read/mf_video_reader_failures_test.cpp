@@ -91,21 +91,32 @@ TEST_F(MFReaderFailures, EachStepRaisesItsNamedError) {
     }
 }
 
-TEST_F(MFReaderFailures, ASuccessCodeOtherThanZeroIsAFailureToo) {
-    TestControl::failCall("MFCreateMediaType", S_FALSE);
-    MFVideoReader reader(fixturePath(Fixture::H264FiveFrames));
-    EXPECT_RAISES(reader.open(), "MFObjectCreateError", "Can't create media type");
-}
-
-TEST_F(MFReaderFailures, MalformedUtf8PathCannotMakeASourceReader) {
-    MFVideoReader reader("clip\xC3(.mp4");
-    EXPECT_RAISES(reader.open(), "MFObjectCreateError", "Path is not valid UTF-8");
-    EXPECT_FALSE(reader.hasSourceReader());
-}
-
-TEST_F(MFReaderFailures, PropertiesNeedAnOpenReader) {
-    MFVideoReader reader(fixturePath(Fixture::H264FiveFrames));
-    EXPECT_RAISES(reader.loadProperties(), "MFNullPointerError", "Compressed type is null");
+// Failures outside the step order: a success code other than zero, a path
+// that is not UTF-8, and properties asked of a reader never opened.
+TEST_F(MFReaderFailures, OtherWaysToFailAtTheFirstStep) {
+    struct Case {
+        const char* path;
+        bool openFirst;
+        const char* error;
+        const char* debugText;
+        bool noSourceReader;  // none is made
+    };
+    const std::string clip = fixturePath(Fixture::H264FiveFrames);
+    const Case cases[] = {
+        {clip.c_str(), true, "MFObjectCreateError", "Can't create media type", false},  // MFCreateMediaType gives S_FALSE
+        {"clip\xC3(.mp4", true, "MFObjectCreateError", "Path is not valid UTF-8", true},
+        {clip.c_str(), false, "MFNullPointerError", "Compressed type is null", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.debugText);
+        TestControl::reset();
+        TestControl::failCall("MFCreateMediaType", S_FALSE);
+        MFVideoReader reader(c.path);
+        EXPECT_RAISES(c.openFirst ? reader.open() : reader.loadProperties(), c.error, c.debugText);
+        if (c.noSourceReader) {
+            EXPECT_FALSE(reader.hasSourceReader());
+        }
+    }
 }
 
 }  // namespace

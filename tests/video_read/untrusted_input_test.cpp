@@ -127,13 +127,6 @@ TEST(HostImageSize, FitsWithinTheLimitWithoutOverflow) {
     }
 }
 
-TEST_F(UntrustedInput, FailedCallOnTheEmptyPathLeavesNoEntry) {
-    EXPECT_NE(readData("", {1}), 0);
-    EXPECT_NE(frameCount(""), 0);
-    EXPECT_FALSE(VideoInfoCache::contains(""));
-    EXPECT_EQ(VideoInfoCache::size(), 0u);
-}
-
 TEST_F(UntrustedInput, FrameNumbersAtTheEndsOfTheRangeMatchNoFrame) {
     const std::string clip = fixturePath(Fixture::H264FiveFrames);
     MTensor tensor = korvel::newHostTensor(MType_Integer, {3});

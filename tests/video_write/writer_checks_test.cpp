@@ -26,21 +26,9 @@ namespace {
 
 class WriterChecks : public morvale_test::WriterTest {};
 
-TEST(Rgb32Frame, TwoByTwoFrameGivesTheSampleBytes) {
-    // Top row red, green; bottom row blue, white.
-    const uint8_t rgb[] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
-    const uint8_t rgba[] = {255, 0, 0, 9, 0, 255, 0, 99, 0, 0, 255, 199, 255, 255, 255, 255};
-    const uint8_t expected[] = {255, 0, 0, 0, 255, 255, 255, 0, 0, 0, 255, 0, 0, 255, 0, 0};
-    for (const auto& [pixels, bytesPerPixel] : {std::pair{rgb, 3u}, std::pair{rgba, 4u}}) {
-        uint8_t buffer[16] = {};
-        copyFrameToRgb32(pixels, 2, 2, bytesPerPixel, buffer);
-        EXPECT_EQ(std::vector<uint8_t>(buffer, buffer + 16), std::vector<uint8_t>(expected, expected + 16))
-            << bytesPerPixel << " bytes per pixel";
-    }
-}
-
-// Rows long enough for the vector steps and their tails: every pixel keeps
-// its own bytes and its row lands mirrored.
+// Every pixel of RGB or RGBA rows lands as blue, green, red and a zero byte
+// in the row mirrored top to bottom; rows are long enough for the vector
+// steps and their tails.
 TEST(Rgb32Frame, WideRowsKeepEveryPixel) {
     constexpr uint32_t kWidth = 13;
     constexpr uint32_t kHeight = 2;

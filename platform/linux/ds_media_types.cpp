@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "platform/linux/codec_subtypes.h"
+#include "platform/linux/frame_size_limits.h"
 
 namespace MorvalePlatform {
 
@@ -58,8 +59,10 @@ MediaTypeValue videoInfoType(const GUID& subtype, int width, int height, WORD bi
     header.bmiHeader.biPlanes = 1;
     header.bmiHeader.biBitCount = bitCount;
     header.bmiHeader.biCompression = compression;
+    // A file may claim any size: a picture beyond what the platform decodes
+    // states no image size (its frames are refused when asked for).
     const int64_t rowBytes = (int64_t{width} * bitCount + 31) / 32 * 4;
-    header.bmiHeader.biSizeImage = static_cast<DWORD>(rowBytes * height);
+    header.bmiHeader.biSizeImage = FrameSizeLimits::accepts(width, height) ? static_cast<DWORD>(rowBytes * height) : 0;
     type.format.resize(sizeof header);
     std::memcpy(type.format.data(), &header, sizeof header);
     return type;

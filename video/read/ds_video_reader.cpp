@@ -267,8 +267,7 @@ void DSVideoReader::countFrames() {
         return;
     }
     // Nothing a failed count left behind is counted again.
-    callback_->sampleCounter = 0;
-    callback_->frameDurations.clear();
+    callback_->beginCounting();
     checkHResult(grabber_->SetCallback(callback_.get(), 0), "DSSetCallbackError", "Can't set callback function");
     LONG eventCode = 0;
     mediaControl_->Run();
@@ -278,10 +277,7 @@ void DSVideoReader::countFrames() {
     if (info.frameCount == 0) {
         ErrorManager::throwException("DSPropertyGetError", "Error getting frame count");
     }
-    callback_->frameDurations.push_back(static_cast<double>(streamDuration_ - callback_->previousStart) /
-                                        kHundredNanosecondsPerSecond);
-    info.frameDurations = std::move(callback_->frameDurations);
-    callback_->frameDurations.clear();
+    info.frameDurations = callback_->finishCounting(streamDuration_);
     info.frameRate = static_cast<double>(info.frameCount) / info.duration;
     if (info.frameRate == 0.0) {
         ErrorManager::throwException("DSPropertyGetError", "Error getting frame rate");

@@ -1,5 +1,7 @@
 #include "video/read/sample_grabber_cb.h"
 
+#include <utility>
+
 #include "video/read/frame_layout.h"
 
 namespace TravexUtils {
@@ -27,14 +29,28 @@ HRESULT SampleGrabberCB::SampleCB(double, IMediaSample* sample) {
     if (timed != S_OK) {
         frameDurations.push_back(-1.0);
     } else {
-        if (sampleCounter > 0) {
+        if (sampleCounter > 0 && timedSampleSeen) {
             frameDurations.push_back(static_cast<double>(currentStart - previousStart) / kHundredNanosecondsPerSecond);
         }
         previousStart = currentStart;
         previousStop = currentStop;
+        timedSampleSeen = true;
     }
     ++sampleCounter;
     return S_OK;
+}
+
+void SampleGrabberCB::beginCounting() {
+    sampleCounter = 0;
+    frameDurations.clear();
+    timedSampleSeen = false;
+}
+
+std::vector<double> SampleGrabberCB::finishCounting(REFERENCE_TIME streamDuration) {
+    if (timedSampleSeen) {
+        frameDurations.push_back(static_cast<double>(streamDuration - previousStart) / kHundredNanosecondsPerSecond);
+    }
+    return std::exchange(frameDurations, {});
 }
 
 void SampleGrabberCB::copyFrame(const FrameRequest::Slots& slots, const BYTE* buffer, LONG bufferLength) const {

@@ -40,6 +40,15 @@ public:
     // Counting: appends the duration of the previous timed sample (-1 for a
     // sample without a time) and counts the sample.
     HRESULT STDMETHODCALLTYPE SampleCB(double sampleTime, IMediaSample* sample) override;
+    // A counting run: forgets what an earlier (failed) count collected, and
+    // at the end appends the last timed sample's duration, up to the stream
+    // duration (100 ns), and hands over the durations. The durations are one
+    // per counted sample whatever the samples' times: a timed sample that
+    // has no timed sample before it adds nothing (the samples before it
+    // have their -1 already), and a run without any timed sample adds no
+    // last duration.
+    void beginCounting();
+    std::vector<double> finishCounting(REFERENCE_TIME streamDuration);
     // Reading: copies the frame into the slots that want it, counts it, and
     // then stops after the last index or hands over to the host thread.
     HRESULT STDMETHODCALLTYPE BufferCB(double sampleTime, BYTE* buffer, LONG bufferLength) override;
@@ -54,6 +63,7 @@ public:
     HANDLE frameReadyEvent = nullptr;
     REFERENCE_TIME previousStart = 0;  // of the last sample with a valid time, 100 ns
     REFERENCE_TIME previousStop = 0;
+    bool timedSampleSeen = false;  // in this counting run; previousStart is its start
     REFERENCE_TIME currentStart = 0;  // of the sample being handled
     REFERENCE_TIME currentStop = 0;
     std::vector<double> frameDurations;  // seconds, collected while counting

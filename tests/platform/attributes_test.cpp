@@ -28,6 +28,7 @@ TEST(Attributes, ValuesComeBackOnlyAsTheTypeTheyWereStoredAs) {
     EXPECT_EQ(attributes->GetUINT32(MF_MT_INTERLACE_MODE, &u32), MF_E_ATTRIBUTENOTFOUND);
     EXPECT_EQ(MFGetAttributeUINT32(attributes.get(), MF_MT_INTERLACE_MODE, 42), 42u);
     EXPECT_EQ(MFGetAttributeUINT32(attributes.get(), MF_MT_AVG_BITRATE, 0), 7u);
+    EXPECT_EQ(MFGetAttributeDouble(attributes.get(), MF_MT_FRAME_RATE, 0), 2.5);
 }
 
 TEST(Sample, TimesAndBuffersBehaveAsOnWindows) {

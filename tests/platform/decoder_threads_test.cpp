@@ -1,5 +1,6 @@
 // The decoder thread count that fuzzing lowers to one: decoders opened after
-// the setting take it, one packet held per extra frame thread. A single
+// the setting take it, one packet held per extra frame thread, and test
+// control's reset keeps it. A single
 // thread decodes the same frames as the default: LazyPixels runs its pixel
 // checks that way too.
 #include <gtest/gtest.h>
@@ -37,6 +38,8 @@ int outputDelayOfFirstVideoStream(const std::string& path) {
 TEST_F(DecoderThreads, EveryExtraFrameThreadHoldsOneMorePacket) {
     const std::string path = fixturePath(Fixture::H264Small);
     TestControl::setDecoderThreads(1);
+    TestControl::reset();  // as the fuzz target does after every input
+    EXPECT_EQ(TestControl::decoderThreads(), 1) << "reset keeps the setting";
     const int singleThreaded = outputDelayOfFirstVideoStream(path);
     ASSERT_GE(singleThreaded, 0);
     struct Case {

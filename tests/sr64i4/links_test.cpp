@@ -1,8 +1,9 @@
 // What the link tests take as proof that the library left nothing behind,
 // checked where it is not zero: open links counted and misuse caught, the
-// per-link error state and its messages counted until released, and loans
-// counted until released. (Packet records, injected failures, partial
+// per-link error state and its messages counted until released, refused
+// gets, and loans counted until released. (Packet records, injected failures, partial
 // expressions and transfers show in what the link tests read back.)
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -79,6 +80,35 @@ TEST(SrErrors, ErrorMessagesAreCountedUntilReleasedEvenPastTheirLink) {
     EXPECT_EQ(srhost_misuse().badReleases, 1);
     SRReleaseErrorMessage(host.get(), b);
     EXPECT_EQ(srhost_liveErrorMessages(), 0);
+}
+
+// A get of the wrong kind or beyond its type's range fails with its own
+// code and leaves the value to be read again.
+TEST(SrErrors, RefusedGetsSetTheirCodeAndLeaveTheValue) {
+    struct Case {
+        const char* what;
+        SrValue next;
+        std::function<int(SRLINK)> get;
+        int error;
+    };
+    const Case cases[] = {
+        {"real as integer", SrValue::ofReal(2.5), [](SRLINK l) { int v = 0; return SRGetInteger32(l, &v); },
+         SR_ERR_TYPE},
+        {"byte too big", SrValue::ofInteger(256), [](SRLINK l) { unsigned char v = 0; return SRGetInteger8(l, &v); },
+         SR_ERR_RANGE},
+        {"string as real", SrValue::ofString("1"), [](SRLINK l) { double v = 0; return SRGetReal64(l, &v); },
+         SR_ERR_TYPE},
+        {"float too big", SrValue::ofReal(1e300), [](SRLINK l) { float v = 0; return SRGetReal32(l, &v); },
+         SR_ERR_RANGE},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Loopback loop;
+        ASSERT_TRUE(srhost_put(loop.get(), c.next));
+        EXPECT_EQ(c.get(loop.get()), 0);
+        EXPECT_EQ(takeError(loop.get()).code, c.error);
+        EXPECT_EQ(srhost_read(loop.get()), c.next);
+    }
 }
 
 // Lists are lent until released (an empty one too); releasing a foreign

@@ -55,12 +55,6 @@ TEST_F(LinkStreamTest, EndingWithNoOpenExpressionRaisesAndWritesNothing) {
     EXPECT_EQ(stream.depth(), 1u);
     EXPECT_EQ(srhost_partial(host.get()), std::nullopt);
     EXPECT_EQ(srhost_read(host.get()), std::nullopt);
-
-    // One pair too many is reported the same way.
-    stream.beginExpression({"Association"}).endExpression();
-    ASSERT_TRUE(srhost_read(host.get()).has_value());
-    EXPECT_RAISES(stream.endExpression(), "SRLoopbackStackSizeError",
-                  "Trying to End expression with loopback stack size 1");
 }
 
 TEST_F(LinkStreamTest, StreamClosesTheLoopbacksOfExpressionsLeftOpen) {
@@ -171,8 +165,6 @@ TEST_F(LinkStreamTest, GetStringCopiesTheBytesAndHandsThemBack) {
     };
     const std::string withZero("a\0b", 3);
     const std::vector<Case> cases{
-        {"clip.mp4", false, "clip.mp4"},
-        {"clip.mp4", true, "clip.mp4"},
         {"/tmp/vid\xC3\xA9o \xE6\x97\xA5.mp4", false, "/tmp/vid\xC3\xA9o \xE6\x97\xA5.mp4"},
         {"/tmp/vid\xC3\xA9o \xE6\x97\xA5.mp4", true, "/tmp/vid\xC3\xA9o \xE6\x97\xA5.mp4"},
         {"", false, ""},

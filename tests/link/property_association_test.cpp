@@ -1,5 +1,5 @@
-// Property associations: the path argument, the forms of keys and values,
-// nested per-stream associations, and that a failure while an association
+// Property associations: the forms of keys and values, nested per-stream
+// associations, and that a failure while an association
 // is open leaves nothing of it on the host link.
 #include <cstdint>
 #include <functional>
@@ -17,34 +17,6 @@ using namespace TravexUtils;
 using namespace link_test;
 
 using PropertyAssociationTest = HostLinkTest;
-
-TEST_F(PropertyAssociationTest, ReadPathArgument) {
-    struct Case {
-        std::vector<SrValue> arguments;
-        std::string path;       // when it succeeds
-        const char* debugText;  // nullptr: it succeeds
-    };
-    const std::vector<Case> cases{
-        {{str("clip.mp4")}, "clip.mp4", nullptr},
-        {{str("clip.mp4"), str("extra")}, "", "Expected 1 arguments but got 2"},
-        {{}, "", "Expected 1 arguments but got 0"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(SrValue::ofList(c.arguments)));
-        srhost_reset();
-        SrHostLink link;
-        ASSERT_TRUE(srhost_putArguments(link.get(), c.arguments));
-        LinkStream stream(link.get());
-        if (c.debugText == nullptr) {
-            EXPECT_EQ(readPathArgument(stream), c.path);
-            EXPECT_EQ(srhost_unreadCount(link.get()), 0);
-        } else {
-            EXPECT_RAISES(readPathArgument(stream), "SRTestHeadError", c.debugText);
-            EXPECT_EQ(srhost_callCount("SRGetUTF8String"), 0) << "no path is read after a wrong count";
-        }
-        EXPECT_EQ(srhost_liveLoans(), 0);
-    }
-}
 
 // The shape the audio properties take: streams numbered from 1, each with
 // its own association, beside the forms of every other value.

@@ -9,7 +9,6 @@
 #include <cstring>
 
 #include "media_probes.h"
-#include "platform/buffer_lock.h"
 #include "platform/linux/codec_availability.h"
 #include "platform/linux/test_control.h"
 #include "reader_session.h"
@@ -48,25 +47,6 @@ std::vector<int16_t> tone(UINT32 channels, UINT32 rate, int frames) {
     return values;
 }
 
-HRESULT writeChunk(IMFSinkWriter* writer, DWORD stream, const int16_t* values, size_t count, LONGLONG time,
-                   LONGLONG duration) {
-    ComPtr<IMFMediaBuffer> buffer;
-    const auto bytes = static_cast<DWORD>(count * sizeof(int16_t));
-    if (HRESULT hr = MFCreateMemoryBuffer(bytes, &buffer); FAILED(hr)) return hr;
-    {
-        MorvalePlatform::BufferLock lock(buffer.get());
-        if (HRESULT hr = lock.lock(); FAILED(hr)) return hr;
-        std::memcpy(lock.data(), values, bytes);
-    }
-    buffer->SetCurrentLength(bytes);
-    ComPtr<IMFSample> sample;
-    if (HRESULT hr = MFCreateSample(&sample); FAILED(hr)) return hr;
-    sample->AddBuffer(buffer.get());
-    sample->SetSampleTime(time);
-    sample->SetSampleDuration(duration);
-    return writer->WriteSample(stream, sample.get());
-}
-
 HRESULT writeAac(const std::string& path, UINT32 channels, UINT32 rate, const std::vector<int16_t>& values) {
     ComPtr<IMFSinkWriter> writer;
     DWORD stream = 0;
@@ -85,10 +65,9 @@ HRESULT writeAac(const std::string& path, UINT32 channels, UINT32 rate, const st
         const size_t n = std::min<size_t>(1024, frames - position);
         const auto duration = static_cast<LONGLONG>(n * kUnitsPerFrame);
         if (time != 0) time -= 1;
-        if (HRESULT hr = writeChunk(writer.get(), stream, &values[position * channels], n * channels, time, duration);
-            FAILED(hr)) {
-            return hr;
-        }
+        const auto* first = reinterpret_cast<const uint8_t*>(&values[position * channels]);
+        const std::vector<uint8_t> bytes(first, first + n * channels * sizeof(int16_t));
+        if (HRESULT hr = writeSample(writer.get(), stream, bytes, time, duration); FAILED(hr)) return hr;
         time += duration;
     }
     return writer->Finalize();

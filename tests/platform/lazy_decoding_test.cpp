@@ -3,8 +3,7 @@
 // Samples read without buffers cost no decode and keep their times; frames
 // asked for in any subset, any order, from held samples, after a seek or
 // after the reader is gone have the pixels of the ffmpeg tool's decode;
-// memory stays bounded when nobody asks; broken data never hangs (see
-// damaged_media_test.cpp).
+// memory stays bounded when nobody asks. Broken data: damaged_media_test.cpp.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,7 +13,6 @@
 #include "platform/linux/lazy_video_decoder.h"
 #include "platform/linux/test_control.h"
 #include "reader_session.h"
-#include "tests/support/real_world_media.h"
 
 namespace PlatformTest {
 namespace {
@@ -68,11 +66,9 @@ TEST_P(SamplesWithoutBuffers, DecodeNothingAndFollowTheDecodedFrameList) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, SamplesWithoutBuffers,
-                         ::testing::Values(Fixture::H264Small, Fixture::H264FiveFrames, Fixture::H264FastStart,
-                                           Fixture::H264Default, Fixture::H264OpenGop, Fixture::H264Cut,
-                                           Fixture::Mpeg4Avi,
-                                           Fixture::Vp9Webm, Fixture::MjpegAvi, Fixture::RgbAvi,
-                                           Fixture::RgbOddAvi, Fixture::AudioFirstMp4),
+                         ::testing::Values(Fixture::H264Default, Fixture::H264OpenGop, Fixture::H264Cut,
+                                           Fixture::Mpeg4Avi, Fixture::Vp9Webm, Fixture::RgbAvi,
+                                           Fixture::AudioFirstMp4),
                          [](const auto& instance) { return fixtureName(instance.param); });
 
 TEST_F(LazyDecoding, OnlyABufferRequestDecodesAndConvertsOnce) {
@@ -239,12 +235,12 @@ TEST_P(LazyPixels, SubsetsAndHeldSamplesGetTheFramesOfAFullDecode) {
     }
 }
 
+// One row per path through the conversion: YUV 4:2:0 (B-frames, an open
+// group, an edit list, a Full HD size), 4:4:4 and packed RGB of an odd width.
 INSTANTIATE_TEST_SUITE_P(Fixtures, LazyPixels,
                          ::testing::Values(SubsetCase{Fixture::H264Default, 2}, SubsetCase{Fixture::H264OpenGop, 2},
-                                           SubsetCase{Fixture::H264Cut, 2}, SubsetCase{Fixture::H264Small, 0},
-                                           SubsetCase{Fixture::H264FullHd, 0}, SubsetCase{Fixture::Vp9Webm, 0},
-                                           SubsetCase{Fixture::Mpeg4Avi, 0}, SubsetCase{Fixture::MjpegAvi, 2},
-                                           SubsetCase{Fixture::RgbAvi, 0}, SubsetCase{Fixture::RgbOddAvi, 0}),
+                                           SubsetCase{Fixture::H264Cut, 2}, SubsetCase{Fixture::H264FullHd, 0},
+                                           SubsetCase{Fixture::MjpegAvi, 2}, SubsetCase{Fixture::RgbOddAvi, 0}),
                          [](const auto& instance) { return fixtureName(instance.param.fixture); });
 
 // Without frame threads a decoder gives a frame out after fewer packets; the
@@ -357,43 +353,6 @@ TEST_F(LazyDecoding, PacketsWithoutTimesAreDecodedAsTheyAreRead) {
     EXPECT_EQ(frames.size(), 30u);
     EXPECT_EQ(TestControl::decodedFrames(), 30);
     EXPECT_LE(largestDifferenceFromFfmpeg(frames, path), 2);
-}
-
-// Broken data ----------------------------------------------------------------
-
-TEST_F(LazyDecoding, BrokenPacketsNeitherHangNorCrash) {
-    // Zeroed packets in an H.264 stream with B-frames, frames asked for in
-    // order, and then held ones backwards: every request ends, with pixels
-    // or with a failure.
-    const std::string broken = morvale_test::withPacketsZeroed(
-        fixturePath(Fixture::H264OpenGop), "h264_open_gop_zeroed_packets.mp4", {0, 5, 21, 22, 40, 63});
-    ReaderSession session;
-    for (bool backwards : {false, true}) {
-        auto reader = session.openRgb32(broken);
-        ASSERT_TRUE(reader);
-        std::vector<ComPtr<IMFSample>> held;
-        size_t count = 0;
-        for (;;) {
-            ReadResult read = readVideoSample(reader.get());
-            ASSERT_EQ(read.hr, S_OK);
-            if (read.flags & MF_SOURCE_READERF_ENDOFSTREAM) break;
-            ASSERT_TRUE(read.sample);
-            ++count;
-            if (backwards) {
-                held.push_back(read.sample);
-                continue;
-            }
-            ComPtr<IMFMediaBuffer> buffer;
-            const HRESULT hr = read.sample->ConvertToContiguousBuffer(&buffer);
-            EXPECT_TRUE(hr == S_OK || hr == MF_E_INVALID_STREAM_DATA) << std::hex << hr;
-        }
-        EXPECT_GT(count, 90u);
-        for (size_t i = held.size(); i-- > 0;) {
-            ComPtr<IMFMediaBuffer> buffer;
-            const HRESULT hr = held[i]->ConvertToContiguousBuffer(&buffer);
-            EXPECT_TRUE(hr == S_OK || hr == MF_E_INVALID_STREAM_DATA) << std::hex << hr;
-        }
-    }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Decoding audio to PCM: the samples against the ffmpeg tool's own decode,
-// the current type, channel and format requests, times, and the streams of
-// a file with audio before video.
+// the current type, channel and format requests, and times. The streams of a
+// file, walked by index, are read through the audio reader (tests/audio).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -114,35 +114,6 @@ TEST_F(PcmOutput, UnsupportedSampleSizesAreRefused) {
     EXPECT_EQ(setPcm(reader_.get(), MFAudioFormat_PCM, 0, 12), MF_E_INVALIDMEDIATYPE);
     EXPECT_EQ(setPcm(reader_.get(), MFAudioFormat_Float, 0, 16), MF_E_INVALIDMEDIATYPE);
     EXPECT_EQ(setPcm(reader_.get(), MFAudioFormat_PCM, 9, 16), MF_E_INVALIDMEDIATYPE);
-}
-
-TEST_F(PcmOutput, StreamsAreWalkedByIndexUntilTheReaderRefuses) {
-    // How the audio reader finds every audio stream.
-    std::vector<GUID> majors;
-    for (DWORD index = 0;; ++index) {
-        ComPtr<IMFMediaType> type;
-        const HRESULT hr = reader_->GetCurrentMediaType(index, &type);
-        if (hr != S_OK) {
-            EXPECT_EQ(hr, MF_E_INVALIDSTREAMNUMBER);
-            break;
-        }
-        GUID major{};
-        type->GetGUID(MF_MT_MAJOR_TYPE, &major);
-        majors.push_back(major);
-    }
-    ASSERT_EQ(majors.size(), 2u);
-    EXPECT_EQ(majors[0], MFMediaType_Audio);
-    EXPECT_EQ(majors[1], MFMediaType_Video);
-    // The audio stream's native type as ffprobe sees it.
-    const auto probed = probeStreams(path_);
-    ComPtr<IMFMediaType> audio;
-    ASSERT_EQ(reader_->GetNativeMediaType(0, 0, &audio), S_OK);
-    GUID subtype{};
-    ASSERT_EQ(audio->GetGUID(MF_MT_SUBTYPE, &subtype), S_OK);
-    EXPECT_EQ(subtype, MFAudioFormat_AAC);
-    EXPECT_EQ(std::to_string(MFGetAttributeUINT32(audio.get(), MF_MT_AUDIO_NUM_CHANNELS, 0)), probed[0].at("channels"));
-    EXPECT_EQ(std::to_string(MFGetAttributeUINT32(audio.get(), MF_MT_AUDIO_SAMPLES_PER_SECOND, 0)),
-              probed[0].at("sample_rate"));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Decoder behaviour reproduced on demand: pictures padded to whole
-// macroblocks, a size change in mid-stream, a sample without a time; for
-// frames decoded as they are read and for frames decoded later.
+// macroblocks and a size change in mid-stream, for frames decoded as they
+// are read and for frames decoded later.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -94,29 +94,6 @@ TEST_F(QuirkTest, SizeChangeIsFlaggedOnTheFirstSampleOfTheNewSize) {
                 << "frame " << frame << " asked for late";
         }
         ASSERT_EQ(rewind(reader.get()), S_OK);
-    }
-}
-
-TEST_F(QuirkTest, UntimedSampleHasNoTimeButKeepsItsDuration) {
-    Quirks quirks;
-    quirks.untimedFrame = 2;
-    MorvalePlatform::TestControl::setQuirks(quirks);
-    ReaderSession session;
-    auto reader = session.openRgb32(fixturePath(Fixture::H264FiveFrames));
-    ASSERT_TRUE(reader);
-    for (int frame = 0; frame < 5; ++frame) {
-        ReadResult read = readVideoSample(reader.get());
-        ASSERT_TRUE(read.sample);
-        LONGLONG time = -1;
-        LONGLONG duration = 0;
-        EXPECT_EQ(read.sample->GetSampleTime(&time), frame == 2 ? MF_E_NO_SAMPLE_TIMESTAMP : S_OK);
-        EXPECT_EQ(read.sample->GetSampleDuration(&duration), S_OK);
-        EXPECT_EQ(duration, 400000);
-        if (frame == 2) {
-            EXPECT_EQ(read.timestamp, 0);
-        } else {
-            EXPECT_EQ(read.timestamp, frame * 400000);
-        }
     }
 }
 

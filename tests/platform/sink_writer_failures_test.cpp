@@ -171,19 +171,19 @@ TEST(SinkWriterOrder, CallsOutOfOrderAreInvalidRequests) {
     ASSERT_EQ(writer->AddStream(videoOutputType(format).get(), &stream), S_OK);
     EXPECT_EQ(writer->SetInputMediaType(stream + 1, rgb32InputType(format).get(), nullptr), MF_E_INVALIDSTREAMNUMBER);
     ASSERT_EQ(writer->SetInputMediaType(stream, rgb32InputType(format).get(), nullptr), S_OK);
-    EXPECT_EQ(writeVideoSample(writer.get(), stream, buffer, 0, 400000), MF_E_INVALIDREQUEST) << "not begun";
+    EXPECT_EQ(writeSample(writer.get(), stream, buffer, 0, 400000), MF_E_INVALIDREQUEST) << "not begun";
     ASSERT_EQ(writer->BeginWriting(), S_OK);
     EXPECT_EQ(writer->BeginWriting(), MF_E_INVALIDREQUEST);
     DWORD another = 0;
     EXPECT_EQ(writer->AddStream(videoOutputType(format).get(), &another), MF_E_INVALIDREQUEST);
-    EXPECT_EQ(writeVideoSample(writer.get(), stream + 1, buffer, 0, 400000), MF_E_INVALIDSTREAMNUMBER);
-    EXPECT_EQ(writeVideoSample(writer.get(), stream, {1, 2, 3}, 0, 400000), E_INVALIDARG) << "buffer too short";
+    EXPECT_EQ(writeSample(writer.get(), stream + 1, buffer, 0, 400000), MF_E_INVALIDSTREAMNUMBER);
+    EXPECT_EQ(writeSample(writer.get(), stream, {1, 2, 3}, 0, 400000), E_INVALIDARG) << "buffer too short";
     ComPtr<IMFSample> untimed;
     ASSERT_EQ(MFCreateSample(&untimed), S_OK);
     EXPECT_EQ(writer->WriteSample(stream, untimed.get()), MF_E_NO_SAMPLE_TIMESTAMP);
     EXPECT_EQ(writer->Finalize(), MF_E_SINK_NO_SAMPLES_PROCESSED);
     EXPECT_EQ(writer->Finalize(), MF_E_INVALIDREQUEST);
-    EXPECT_EQ(writeVideoSample(writer.get(), stream, buffer, 0, 400000), MF_E_INVALIDREQUEST) << "finalized";
+    EXPECT_EQ(writeSample(writer.get(), stream, buffer, 0, 400000), MF_E_INVALIDREQUEST) << "finalized";
 }
 
 TEST(SinkWriterRelease, UnfinalizedWriterFreesEverythingAndLeavesTheFileIncomplete) {
@@ -199,7 +199,7 @@ TEST(SinkWriterRelease, UnfinalizedWriterFreesEverythingAndLeavesTheFileIncomple
         for (int i = 0; i < 5; ++i) {
             const auto buffer = bottomUpBuffer(movingPicture(format.width, format.height, i), format.width,
                                                format.height);
-            ASSERT_EQ(writeVideoSample(writer.get(), stream, buffer, i * 400000LL, 400000), S_OK);
+            ASSERT_EQ(writeSample(writer.get(), stream, buffer, i * 400000LL, 400000), S_OK);
         }
     }
     EXPECT_EQ(liveObjects(), 0);

@@ -1,5 +1,4 @@
-// The test control's lazy start, and the start/stop balances of Media
-// Foundation and COM. That an armed failure surfaces at exactly its step and
+// The start/stop balances of Media Foundation and COM. That an armed failure surfaces at exactly its step and
 // occurrence is shown by the failure tables (sink_writer_failures_test.cpp,
 // tests/video_read/*_failures_test.cpp); that live objects are counted, by
 // the attribute store's test (attributes_test.cpp).
@@ -22,19 +21,6 @@ protected:
     void SetUp() override { TestControl::reset(); }
     void TearDown() override { TestControl::reset(); }
 };
-
-// Like every case, this one runs in a process of its own: nothing has used
-// the control before it. Until something does, the platform neither counts
-// nor fails calls (the unarmed hooks only read a flag).
-TEST(TestControlUnused, CountsNothingUntilFirstUsed) {
-    ComPtr<IMFMediaType> first, second, third;
-    ASSERT_EQ(MFCreateMediaType(&first), S_OK);
-    EXPECT_EQ(TestControl::callCount("MFCreateMediaType"), 0) << "not counted before the control was used";
-    ASSERT_EQ(MFCreateMediaType(&second), S_OK);
-    EXPECT_EQ(TestControl::callCount("MFCreateMediaType"), 1) << "asking for a count starts counting";
-    TestControl::failCall("MFCreateMediaType", E_OUTOFMEMORY);
-    EXPECT_EQ(MFCreateMediaType(&third), E_OUTOFMEMORY);
-}
 
 TEST_F(TestControlTest, SourceReaderNeedsAStartedPlatform) {
     ComPtr<IMFSourceReader> reader;

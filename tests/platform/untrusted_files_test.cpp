@@ -98,9 +98,9 @@ std::string finishedHls(const std::string& target) {
 std::string ffconcat(const std::string& target) { return "ffconcat version 1.0\nfile '" + target + "'\n"; }
 std::string concatList(const std::string& target) { return "file '" + target + "'\n"; }
 
+// One row per kind of list, each named as a container.
 const NamingFile kNamingFiles[] = {
-    {"LiveHlsAsMp4", ".mp4", liveHls},     {"LiveHlsAsTs", ".ts", liveHls},
-    {"HlsAsMkv", ".mkv", finishedHls},     {"FfconcatAsMp4", ".mp4", ffconcat},
+    {"LiveHlsAsTs", ".ts", liveHls},       {"HlsAsMkv", ".mkv", finishedHls},
     {"FfconcatAsAvi", ".avi", ffconcat},   {"ConcatListAsMp4", ".mp4", concatList},
 };
 

@@ -76,12 +76,15 @@ HRESULT createSinkWriter(const std::string& path, ComPtr<IMFSinkWriter>& writer)
     return MFCreateSinkWriterFromURL(wide->c_str(), nullptr, nullptr, &writer);
 }
 
-ComPtr<IMFMediaType> videoOutputType(const VideoFormat& format) {
+namespace {
+
+// A progressive video type of the subtype with the format's size and rate
+// and square pixels.
+ComPtr<IMFMediaType> videoType(const VideoFormat& format, const GUID& subtype) {
     ComPtr<IMFMediaType> type;
     EXPECT_EQ(MFCreateMediaType(&type), S_OK);
     type->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Video);
-    type->SetGUID(MF_MT_SUBTYPE, format.subtype);
-    type->SetUINT32(MF_MT_AVG_BITRATE, format.bitRate);
+    type->SetGUID(MF_MT_SUBTYPE, subtype);
     type->SetUINT32(MF_MT_INTERLACE_MODE, MFVideoInterlace_Progressive);
     MFSetAttributeSize(type.get(), MF_MT_FRAME_SIZE, format.width, format.height);
     MFSetAttributeRatio(type.get(), MF_MT_FRAME_RATE, format.rateNumerator, format.rateDenominator);
@@ -89,17 +92,15 @@ ComPtr<IMFMediaType> videoOutputType(const VideoFormat& format) {
     return type;
 }
 
-ComPtr<IMFMediaType> rgb32InputType(const VideoFormat& format) {
-    ComPtr<IMFMediaType> type;
-    EXPECT_EQ(MFCreateMediaType(&type), S_OK);
-    type->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Video);
-    type->SetGUID(MF_MT_SUBTYPE, MFVideoFormat_RGB32);
-    type->SetUINT32(MF_MT_INTERLACE_MODE, MFVideoInterlace_Progressive);
-    MFSetAttributeSize(type.get(), MF_MT_FRAME_SIZE, format.width, format.height);
-    MFSetAttributeRatio(type.get(), MF_MT_FRAME_RATE, format.rateNumerator, format.rateDenominator);
-    MFSetAttributeRatio(type.get(), MF_MT_PIXEL_ASPECT_RATIO, 1, 1);
+}  // namespace
+
+ComPtr<IMFMediaType> videoOutputType(const VideoFormat& format) {
+    ComPtr<IMFMediaType> type = videoType(format, format.subtype);
+    type->SetUINT32(MF_MT_AVG_BITRATE, format.bitRate);
     return type;
 }
+
+ComPtr<IMFMediaType> rgb32InputType(const VideoFormat& format) { return videoType(format, MFVideoFormat_RGB32); }
 
 HRESULT beginVideo(const std::string& path, const VideoFormat& format, ComPtr<IMFSinkWriter>& writer,
                    DWORD& stream) {
@@ -109,7 +110,7 @@ HRESULT beginVideo(const std::string& path, const VideoFormat& format, ComPtr<IM
     return writer->BeginWriting();
 }
 
-HRESULT writeVideoSample(IMFSinkWriter* writer, DWORD stream, const std::vector<uint8_t>& buffer, LONGLONG time,
+HRESULT writeSample(IMFSinkWriter* writer, DWORD stream, const std::vector<uint8_t>& buffer, LONGLONG time,
                          LONGLONG duration) {
     ComPtr<IMFMediaBuffer> memory;
     if (HRESULT hr = MFCreateMemoryBuffer(static_cast<DWORD>(buffer.size()), &memory); FAILED(hr)) return hr;
@@ -135,7 +136,7 @@ HRESULT writeMovingVideo(const std::string& path, const VideoFormat& format, con
     for (size_t i = 0; i < durations.size(); ++i) {
         const auto buffer = bottomUpBuffer(movingPicture(format.width, format.height, static_cast<int>(i)),
                                            format.width, format.height);
-        if (HRESULT hr = writeVideoSample(writer.get(), stream, buffer, time, durations[i]); FAILED(hr)) return hr;
+        if (HRESULT hr = writeSample(writer.get(), stream, buffer, time, durations[i]); FAILED(hr)) return hr;
         time += durations[i];
     }
     return writer->Finalize();

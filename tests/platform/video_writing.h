@@ -59,8 +59,8 @@ ComPtr<IMFMediaType> rgb32InputType(const VideoFormat& format);
 HRESULT beginVideo(const std::string& path, const VideoFormat& format, ComPtr<IMFSinkWriter>& writer,
                    DWORD& stream);
 
-// One sample of the picture bytes (already in buffer layout).
-HRESULT writeVideoSample(IMFSinkWriter* writer, DWORD stream, const std::vector<uint8_t>& buffer, LONGLONG time,
+// One sample holding the bytes (pictures already in buffer layout).
+HRESULT writeSample(IMFSinkWriter* writer, DWORD stream, const std::vector<uint8_t>& buffer, LONGLONG time,
                          LONGLONG duration);
 
 // beginVideo, the moving pictures with the given durations (100 ns; sample

@@ -129,7 +129,11 @@ const TypeCase kTypeCases[] = {
      Step::SetInputMediaType, MF_E_INVALIDMEDIATYPE},
 };
 
-class UnacceptableTypes : public ::testing::TestWithParam<TypeCase> {};
+class UnacceptableTypes : public ::testing::TestWithParam<TypeCase> {
+protected:
+    // A codec made missing stays missing for the rest of the process.
+    void TearDown() override { MorvalePlatform::TestControl::reset(); }
+};
 
 TEST_P(UnacceptableTypes, FailAtTheirStepWithThePlatformsResult) {
     const TypeCase& row = GetParam();

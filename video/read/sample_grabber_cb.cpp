@@ -29,7 +29,7 @@ HRESULT SampleGrabberCB::SampleCB(double, IMediaSample* sample) {
     if (timed != S_OK) {
         frameDurations.push_back(-1.0);
     } else {
-        if (sampleCounter > 0 && timedSampleSeen) {
+        if (timedSampleSeen) {
             frameDurations.push_back(static_cast<double>(currentStart - previousStart) / kHundredNanosecondsPerSecond);
         }
         previousStart = currentStart;

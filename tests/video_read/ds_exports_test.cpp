@@ -1,16 +1,15 @@
 // The DirectShow exports as a host calls them: the frame-by-frame reader
-// to its end, random access and the file's facts
-// through the cache, the five properties, and a stress of many runs that
-// must leave no thread, COM object or host array behind. Failures through
-// the export bodies are checked with a scripted reader
-// (reading_bodies_test.cpp), the reader's own in
+// to its end, random access and the file's facts through the cache, and a
+// stress of many runs that must leave no thread, COM object or host array
+// behind. The row's five properties and failures through the export bodies
+// are checked with a scripted reader (reading_bodies_test.cpp), the
+// encoding names with the reader's pixels and the reader's failures in
 // ds_video_reader_failures_test.cpp.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
 
-#include "bridge/error_manager.h"
 #include "tests/support/media_fixtures.h"
 #include "tests/support/reference_media.h"
 #include "tests/video_read/export_calls.h"
@@ -27,7 +26,7 @@ namespace TestControl = MorvalePlatform::TestControl;
 
 namespace {
 
-int code(const char* name) { return ErrorManager::errors().at(name).id(); }
+using morvale_test::codeOf;
 
 // The next frame's code; its pixels into frame when given.
 int next(std::vector<uint8_t>* frame = nullptr) {
@@ -50,7 +49,7 @@ TEST_F(DSExports, GlobalReaderStepsToTheEndAndCloses) {
     const std::string path = fixturePath(Fixture::RgbTinyAvi);
     const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(path);
     const std::size_t frameBytes = FrameLayout::frameBytes(5, 4);
-    EXPECT_EQ(next(), code("ReadFrameError"));
+    EXPECT_EQ(next(), codeOf("ReadFrameError"));
     ASSERT_EQ(init(path), 0);
     EXPECT_EQ(init(path), 0) << "the same path again";
     std::vector<uint8_t> frame;
@@ -58,8 +57,8 @@ TEST_F(DSExports, GlobalReaderStepsToTheEndAndCloses) {
         ASSERT_EQ(next(&frame), 0);
         EXPECT_EQ(0, std::memcmp(frame.data(), reference.data() + k * frameBytes, frameBytes)) << "frame " << k;
     }
-    EXPECT_EQ(next(), code("DSEndOfFile"));
-    EXPECT_EQ(next(), code("ReadFrameError")) << "the end of the file closes the reader";
+    EXPECT_EQ(next(), codeOf("DSEndOfFile"));
+    EXPECT_EQ(next(), codeOf("ReadFrameError")) << "the end of the file closes the reader";
     EXPECT_FALSE(finalize());
     EXPECT_EQ(VideoInfoCache::size(), 0u) << "the frame-by-frame reader is not cached";
 }
@@ -93,20 +92,6 @@ TEST_F(DSExports, RandomAccessAndFactsComeFromTheCache) {
     ASSERT_EQ(rate.run(DSReadVideoFrameRate, Result::Real), 0);
     EXPECT_NEAR(rate.real(), 25.0, 1e-9);
     EXPECT_EQ(TestControl::callCount("IMediaControl::Run"), runs) << "counted once, by the first read";
-}
-
-TEST_F(DSExports, FivePropertiesWithTheDirectShowEncodingName) {
-    const std::string path = fixturePath(Fixture::MjpegAvi);
-    const auto reply = morvale_test::callPropertiesExport(DSReadVideoProperties, {SrValue::ofString(path)});
-    ASSERT_EQ(reply.code, 0);
-    ASSERT_TRUE(reply.expression.has_value());
-    // The row's five rules (checked on their own with a scripted reader),
-    // with the encoding named from the DirectShow table.
-    const SrValue& association = *reply.expression;
-    ASSERT_TRUE(association.isFunction("Association"));
-    ASSERT_EQ(association.args.size(), 5u);
-    EXPECT_EQ(association.args[4].args[0].text, "VideoEncoding");
-    EXPECT_EQ(association.args[4].args[1].text, "Motion JPEG");
 }
 
 // Many runs in one process, each finalized half-way: no deadlock, and no

@@ -1,12 +1,14 @@
-// Shared set-up of the tests that call the reading exports through the
-// stand-in host: an initialised library and clean counters before each
-// test; after it, the frame-by-frame reader finalised, the cache emptied,
-// and proof that every host array, string argument and COM object the calls
-// made was given back. Also the calls these tests make again and again.
+// Shared set-up of the tests that call the exports through the stand-in
+// host: an initialised library and clean counters before each test; after
+// it, the frame-by-frame reader finalised, the cache emptied, and proof that
+// every host array, string argument, host link, loan and COM object the
+// calls made was given back. Also the calls these tests make again and
+// again.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include "bridge/error_manager.h"
 #include "host/stand_in/host_stand_in.h"
 #include "platform/linux/test_control.h"
 #include "tests/video_read/export_calls.h"
@@ -20,6 +22,7 @@ protected:
         ASSERT_EQ(KorvelLibrary_initialize(korvel::hostLibraryData()), 0);
         MorvalePlatform::TestControl::reset();
         korvel::resetHostCounters();
+        srhost_reset();
     }
     void TearDown() override {
         ExportCall finalize;
@@ -31,10 +34,15 @@ protected:
         EXPECT_EQ(host.liveArrays(), 0) << "every array the calls made was freed";
         EXPECT_EQ(host.liveStrings, 0) << "every string argument was handed back";
         EXPECT_EQ(host.invalidHandBacks + host.invalidFrees, 0);
+        EXPECT_EQ(srhost_openLoopbackLinks(), 0);
+        EXPECT_EQ(srhost_liveLoans(), 0);
         EXPECT_EQ(MorvalePlatform::TestControl::liveObjects(), 0) << "every COM object is released";
         EXPECT_EQ(MorvalePlatform::TestControl::liveStreamingThreads(), 0) << "every streaming thread ended";
     }
 };
+
+// The code registered under the name.
+inline int codeOf(const char* error) { return TravexUtils::ErrorManager::findError(error).id(); }
 
 // The frame count a count export gives for path; the call must succeed.
 inline mint frameCountOf(SlotFunction count, const std::string& path) {

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <iterator>
+
 #include "bridge/lib_data_holder.h"
 #include "bridge/tensor.h"
 #include "host/stand_in/host_stand_in.h"
@@ -38,21 +42,23 @@ TEST(FrameLayout, RowCopyKeepsRowsApartAtEveryWidth) {
 
 TEST(FrameRequest, NumbersBecomeSlotsInOrder) {
     LibDataHolder::setLibraryData(korvel::hostLibraryData());
-    MTensor numbers = korvel::newHostTensor(MType_Integer, {4});
+    // Numbers at the ends of the integer range land on no frame without
+    // overflowing, and leave the last index alone.
+    MTensor numbers = korvel::newHostTensor(MType_Integer, {6});
     long long* values = static_cast<long long*>(const_cast<void*>(korvel::tensorData(numbers)));
-    values[0] = 3;
-    values[1] = 1;
-    values[2] = 3;
-    values[3] = 0;
+    const long long given[] = {3, 1, 3, 0, LLONG_MIN, LLONG_MAX};
+    std::copy(std::begin(given), std::end(given), values);
     {
         const Tensor<long long> tensor(numbers);
         const PlannedRequest plan = planFromNumbers(tensor);
-        EXPECT_EQ(plan.sliceCount, 4);
+        EXPECT_EQ(plan.sliceCount, 6);
         EXPECT_EQ(plan.lastIndex, 2);
         EXPECT_FALSE(plan.storeCount);
         EXPECT_EQ(*plan.request.find(2), (FrameRequest::Slots{0, 2}));
         EXPECT_EQ(*plan.request.find(0), (FrameRequest::Slots{1}));
         EXPECT_EQ(*plan.request.find(-1), (FrameRequest::Slots{3}));  // number 0 matches no frame
+        EXPECT_EQ(*plan.request.find(INT64_MIN), (FrameRequest::Slots{4}));
+        EXPECT_EQ(*plan.request.find(INT64_MAX - 1), (FrameRequest::Slots{5}));
     }
     korvel::freeHostTensor(numbers);
 

@@ -2,7 +2,7 @@
 
 #include "tests/support/media_fixtures.h"
 #include "tests/video_read/export_calls.h"
-#include "tests/video_read/reader_test_support.h"
+#include "tests/video_read/export_test.h"
 #include "video/read/video_info_cache.h"
 
 using namespace TravexUtils;
@@ -12,20 +12,7 @@ namespace TestControl = MorvalePlatform::TestControl;
 
 namespace {
 
-class MFPropertiesExport : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_EQ(KorvelLibrary_initialize(korvel::hostLibraryData()), 0);
-        TestControl::reset();
-        srhost_reset();
-    }
-    void TearDown() override {
-        VideoInfoCache::clear();
-        EXPECT_EQ(srhost_openLoopbackLinks(), 0);
-        EXPECT_EQ(srhost_liveLoans(), 0);
-        EXPECT_EQ(TestControl::liveObjects(), 0);
-    }
-};
+using MFPropertiesExport = morvale_test::ExportTest;
 
 TEST_F(MFPropertiesExport, SixRulesInOrderWithTheirTypes) {
     const std::string path = fixturePath(Fixture::H264Small);

@@ -63,21 +63,6 @@ TEST_F(MFReaderProperties, FrameCountAndDurationsMatchThePacketList) {
     }
 }
 
-TEST_F(MFReaderProperties, LoadedOnceAndCountedOnce) {
-    MFVideoReader reader(fixturePath(Fixture::H264FiveFrames));
-    reader.open();
-    reader.countFrames();
-    const long reads = TestControl::callCount("IMFSourceReader::ReadSample");
-    const long queries = TestControl::callCount("IMFSourceReader::GetPresentationAttribute");
-    reader.releaseSourceReader();
-    reader.open();
-    reader.loadProperties();
-    reader.countFrames();
-    EXPECT_EQ(TestControl::callCount("IMFSourceReader::ReadSample"), reads) << "no second scan";
-    EXPECT_EQ(TestControl::callCount("IMFSourceReader::GetPresentationAttribute"), queries);
-    EXPECT_EQ(reader.info.frameCount, 5u);
-}
-
 TEST_F(MFReaderProperties, PaddedDecoderHeightIsCutBackToTheStreamHeight) {
     TestControl::Quirks quirks;
     quirks.padHeightToMacroblock = true;

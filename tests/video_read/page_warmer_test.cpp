@@ -56,12 +56,4 @@ TEST(PageWarmer, WhatTheCopyWritesWhileWarmingStays) {
     }
 }
 
-TEST(PageWarmer, StopsEarlyAndLeavesUnwrittenMemoryZero) {
-    constexpr std::size_t kBytes = PageWarmer::kMinimumBytes * 4;
-    FreshMapping mapping(kBytes);
-    ASSERT_TRUE(mapping.ok());
-    { const PageWarmer warmer(mapping.data(), kBytes); }  // destroyed at once: stops between steps
-    for (std::size_t at = 0; at < kBytes; at += std::size_t{1} << 20) ASSERT_EQ(mapping.data()[at], 0) << at;
-}
-
 }  // namespace

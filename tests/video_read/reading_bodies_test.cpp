@@ -124,8 +124,6 @@ int Properties(KorvelLibraryData, SRLINK link) {
         });
 }
 
-int codeOf(const char* error) { return ErrorManager::findError(error).id(); }
-
 const std::string kPath = "/scripted/clip.avi";
 
 class ReadingBodies : public morvale_test::ExportTest {
@@ -175,7 +173,7 @@ TEST_F(ReadingBodies, CachedCallsReleaseWhatTheyOpenAndForgetTheFileOnFailure) {
             call.string(kPath);
             if (c.numbers) call.numbers(*c.numbers);
             const int code = call.run(c.function, c.result);
-            EXPECT_EQ(code, c.succeeds ? 0 : codeOf(c.error));
+            EXPECT_EQ(code, c.succeeds ? 0 : morvale_test::codeOf(c.error));
         }
         EXPECT_EQ(script().count("release"), script().count("open")) << "platform objects of every open released";
         EXPECT_EQ(script().count("release"), 1);
@@ -194,7 +192,7 @@ TEST_F(ReadingBodies, InvalidFrameNumberKeepsTheEntry) {
         // Known count: refused before anything is loaded or decoded.
         morvale_test::ExportCall call;
         EXPECT_EQ(call.string(kPath).numbers({6}).run(ReadData, morvale_test::ExportCall::Result::Image),
-                  codeOf("DSInvalidFrameIndex"));
+                  morvale_test::codeOf("DSInvalidFrameIndex"));
     }
     EXPECT_EQ(script().log, (std::vector<std::string>{"open", "release"}));
     EXPECT_TRUE(VideoInfoCache::contains(kPath));
@@ -204,7 +202,7 @@ TEST_F(ReadingBodies, InvalidFrameNumberKeepsTheEntry) {
         // Unknown count: the reader finds out while decoding.
         morvale_test::ExportCall call;
         EXPECT_EQ(call.string(kPath).numbers({9}).run(ReadData, morvale_test::ExportCall::Result::Image),
-                  codeOf("DSInvalidFrameIndex"));
+                  morvale_test::codeOf("DSInvalidFrameIndex"));
     }
     EXPECT_TRUE(VideoInfoCache::contains(kPath));
 }
@@ -240,12 +238,12 @@ TEST_F(ReadingBodies, GlobalReaderIsClosedOnEveryFailureAndKeptForTheSamePath) {
                 code = next.run(ReadNext, Result::Image);
             }
         }
-        EXPECT_EQ(code, codeOf(c.error));
+        EXPECT_EQ(code, morvale_test::codeOf(c.error));
         EXPECT_EQ(globalReader(ReaderKind::DirectShow), nullptr);
         EXPECT_EQ(script().count("release"), 1);
     }
     morvale_test::ExportCall next;
-    EXPECT_EQ(next.run(ReadNext, Result::Image), codeOf("ReadFrameError"));
+    EXPECT_EQ(next.run(ReadNext, Result::Image), morvale_test::codeOf("ReadFrameError"));
 
     // Init twice with the same path keeps the reader.
     script() = Script{};
@@ -267,7 +265,7 @@ TEST_F(ReadingBodies, PropertiesFollowTheRow) {
     VideoInfoCache::clear();
     script().failIn = "loadProperties";
     const auto failed = morvale_test::callPropertiesExport(Properties, {SrValue::ofString(kPath)});
-    EXPECT_EQ(failed.code, codeOf("DSGraphCreateError"));
+    EXPECT_EQ(failed.code, morvale_test::codeOf("DSGraphCreateError"));
     EXPECT_FALSE(failed.expression.has_value());
     EXPECT_FALSE(VideoInfoCache::contains(kPath));
     EXPECT_EQ(script().count("release"), 2);

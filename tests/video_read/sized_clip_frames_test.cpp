@@ -55,27 +55,23 @@ const char* const kFullBt709 = "-colorspace bt709 -color_range pc";
 
 // Width mod 16 is noted where it decides what a block-wise converter does
 // at the end of a row: 1..7 left columns unwritten, 8..15 ran past the end.
+// One row per residue, range, matrix and source layout: containers and
+// other sizes of the same kind take the same conversion.
 const SizedCase kCases[] = {
     {clip("libx264", "mp4", 854, 480, "yuv420p"), 0},             // mod 16 = 6, the common 480p size
-    {clip("libx264", "mkv", 1366, 768, "yuv420p"), 0},            // 6
     {clip("libx264", "mp4", 300, 200, "yuv420p"), 0},             // 12
     {clip("libx264", "mov", 296, 200, "yuv420p"), 0},             // 8
-    {clip("libx264", "mp4", 1080, 1920, "yuv420p", "", 2), 0},    // 8, portrait phone video
-    {clip("libx264", "mkv", 540, 960, "yuv420p"), 0},             // 12, portrait
     {clip("libx264", "mp4", 360, 640, "yuv420p"), 0},             // 8, portrait
     {clip("libx264", "mp4", 1900, 1080, "yuv420p", kBt709, 2), 0},  // 12, BT.709
     {clip("libx264", "mkv", 854, 480, "yuv420p", kFullBt709), 0},   // full range BT.709
     {clip("mjpeg", "avi", 97, 54, "yuvj420p"), 0},                // odd width, full range BT.601
-    {clip("ffv1", "mkv", 97, 56, "yuv420p"), 0},                  // odd width, lossless
     {clip("libvpx-vp9", "webm", 97, 55, "yuv420p", "-deadline realtime"), 0},  // odd height
     {clip("libvpx-vp9", "webm", 1, 1, "yuv420p", "-deadline realtime"), 0},
-    {clip("libvpx-vp9", "webm", 2, 2, "yuv420p", "-deadline realtime"), 0},
     {clip("libx264", "mov", 300, 200, "yuv422p"), 0},
     {clip("libx264", "mp4", 97, 55, "yuv444p"), 3},
     {clip("libx264", "mp4", 300, 200, "yuv420p10le"), 4},
     {clip("libvpx-vp9", "webm", 97, 55, "yuv420p10le", "-deadline realtime"), 4},
     {clip("rawvideo", "avi", 33, 17, "bgr24"), 0},
-    {clip("rawvideo", "avi", 1366, 7, "bgr24"), 0},
 };
 
 class SizedClipFrames : public morvale_test::ReaderTest, public ::testing::WithParamInterface<SizedCase> {};

@@ -1,13 +1,12 @@
-// The reading exports on input a host cannot vouch for: paths that are not
-// UTF-8 or that name playlists and oversized streams, frame numbers at the
-// ends of the integer range, requests larger than memory, and many calls
-// that fail on many files without running the process out of descriptors,
-// threads or memory.
+// The reading exports on input a host cannot vouch for: oversized streams,
+// frame numbers at the ends of the integer range, requests larger than
+// memory, and many calls that fail on many files without running the
+// process out of descriptors, threads or memory. (Paths that cannot name a
+// readable file are refused by the reader's first step and the platform.)
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -21,9 +20,7 @@
 #include "tests/support/media_fixtures.h"
 #include "tests/video_read/export_calls.h"
 #include "tests/video_read/export_test.h"
-#include "tests/video_read/reader_test_support.h"
 #include "video/read/frame_layout.h"
-#include "video/read/frame_numbers.h"
 #include "video/read/host_image_size.h"
 #include "video/read/video_info_cache.h"
 
@@ -38,36 +35,16 @@ namespace {
 
 constexpr int kMemoryError = 5;
 constexpr int kPropertySet = -59;
-constexpr int kObjectCreate = -61;
 constexpr int kInvalidFrameIndex = -74;
 
 class UntrustedInput : public morvale_test::ExportTest {
 protected:
-
     static int readData(const std::string& path, const std::vector<long long>& numbers) {
         ExportCall call;
         call.string(path).numbers(numbers);
         return call.run(MFReadVideoData, Result::Image);
     }
-    static int frameCount(const std::string& path) {
-        ExportCall call;
-        call.string(path);
-        return call.run(MFReadVideoFrameCount, Result::Integer);
-    }
 };
-
-TEST_F(UntrustedInput, PathsThatCannotNameAReadableFileGiveRegisteredErrors) {
-    const std::string clip = fixturePath(Fixture::H264FiveFrames);
-    const std::string playlist =
-        morvale_test::writeFixtureFile("untrusted_live.mp4", "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1,\n" + clip + "\n");
-    for (const std::string& path : {std::string("clip\xC3(.mp4"), std::string("\xFF\xFE.mp4"), playlist}) {
-        const auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(frameCount(path), kObjectCreate) << path;
-        EXPECT_EQ(readData(path, {1}), kObjectCreate) << path;
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << path;
-        EXPECT_FALSE(VideoInfoCache::contains(path));
-    }
-}
 
 // A small file whose header claims 16000 x 16000: decoding it would make
 // frames of 768 MB each.
@@ -127,20 +104,9 @@ TEST(HostImageSize, FitsWithinTheLimitWithoutOverflow) {
     }
 }
 
+// (Where such numbers land in the plan is the frame request's test.)
 TEST_F(UntrustedInput, FrameNumbersAtTheEndsOfTheRangeMatchNoFrame) {
     const std::string clip = fixturePath(Fixture::H264FiveFrames);
-    MTensor tensor = korvel::newHostTensor(MType_Integer, {3});
-    auto* values = static_cast<long long*>(const_cast<void*>(korvel::tensorData(tensor)));
-    values[0] = LLONG_MIN;
-    values[1] = 2;
-    values[2] = LLONG_MAX;
-    {
-        const PlannedRequest plan = planFromNumbers(Tensor<long long>(tensor));
-        EXPECT_EQ(*plan.request.find(INT64_MIN), (FrameRequest::Slots{0}));
-        EXPECT_EQ(*plan.request.find(1), (FrameRequest::Slots{1}));
-        EXPECT_EQ(*plan.request.find(INT64_MAX - 1), (FrameRequest::Slots{2}));
-    }
-    korvel::freeHostTensor(tensor);
     EXPECT_EQ(readData(clip, {LLONG_MIN, 2}), 0);
     EXPECT_EQ(readData(clip, {LLONG_MIN, LLONG_MAX}), kInvalidFrameIndex);
 }

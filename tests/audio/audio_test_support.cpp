@@ -6,7 +6,6 @@
 
 #include "audio/audio_cache.h"
 #include "host/stand_in/host_stand_in.h"
-#include "platform/linux/test_control.h"
 #include "tests/support/media_fixtures.h"
 #include "tests/support/reference_media.h"
 
@@ -111,21 +110,9 @@ const SrValue& streamProperty(const SrValue& reply, long long number, const std:
     throw std::out_of_range("no " + key + " for stream " + std::to_string(number));
 }
 
-void AudioTest::SetUp() {
-    ASSERT_EQ(KorvelLibrary_initialize(korvel::hostLibraryData()), 0);
-    MorvalePlatform::TestControl::reset();
-    korvel::resetHostCounters();
-    srhost_reset();
-}
-
 void AudioTest::TearDown() {
     TravexUtils::AudioCache::clear();
-    const korvel::HostCounters host = korvel::hostCounters();
-    EXPECT_EQ(host.liveArrays(), 0) << "every array the calls made was freed";
-    EXPECT_EQ(host.liveStrings, 0) << "every string argument was handed back";
-    EXPECT_EQ(host.invalidHandBacks + host.invalidFrees, 0);
-    EXPECT_EQ(srhost_openLoopbackLinks(), 0);
-    EXPECT_EQ(MorvalePlatform::TestControl::liveObjects(), 0) << "every COM object is released";
+    ExportTest::TearDown();
 }
 
 }  // namespace morvale_test

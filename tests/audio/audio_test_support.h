@@ -11,6 +11,7 @@
 
 #include "bridge/korvel_library.h"
 #include "tests/video_read/export_calls.h"
+#include "tests/video_read/export_test.h"
 
 extern "C" {
 int ReadAudioData(KorvelLibraryData, mint, MArgument*, MArgument);
@@ -56,9 +57,10 @@ AudioWrite writeAudio(const std::vector<mint>& dims, const std::vector<int16_t>&
 // One property of stream `number` in a ReadAudioProperties reply.
 const SrValue& streamProperty(const SrValue& reply, long long number, const std::string& key);
 
-class AudioTest : public ::testing::Test {
+// The exports' set-up (export_test.h) with the audio cache emptied after
+// each test.
+class AudioTest : public ExportTest {
 protected:
-    void SetUp() override;
     void TearDown() override;
 };
 

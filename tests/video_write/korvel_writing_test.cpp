@@ -1,5 +1,5 @@
-// Writing video with korvel as a user does: the encoder listing, a clip from
-// a folder of PNG frames, from raw frames or from another video, frame by frame in a
+// Writing video with korvel as a user does: a clip from a folder of PNG
+// frames, from raw frames or from another video, frame by frame in a
 // session, and the demo's written clip.
 #include <gtest/gtest.h>
 
@@ -38,9 +38,7 @@ int probedFrames(const std::string& path) {
                                    "stream=nb_read_frames -of csv=p=0 '" + path + "'"));
 }
 
-TEST(KorvelWriting, ListsEncodingsAndWritesClips) {
-    EXPECT_EQ(korvel("MFSupportedVideoEncodings AVI"), "\"H264,HEVC\"\n");
-
+TEST(KorvelWriting, WritesClipsFromEveryKindOfInput) {
     const std::string dir = morvale_test::scratchDirectory("korvel_writing");
     commandOutput("ffmpeg -v error -f lavfi -i testsrc=size=96x64:rate=25 -frames:v 4 '" + dir + "/f%02d.png'");
     EXPECT_EQ(korvel("MFWriteVideo " + dir + "/pngs.mp4 " + dir + " 1000000 25 '' H264"), "\"" + dir + "/pngs.mp4\"\n");

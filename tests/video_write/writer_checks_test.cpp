@@ -77,8 +77,6 @@ const InitCase kInitCases[] = {
     {32, 24, 4000000, kMaxFrameRate + 1, "H264", "NumericalError", "Invalid input bit rate"},
     {32, 24, 4000000, 0, "H264", "NumericalError", "Invalid input bit rate"},
     {32, 24, 4000000, 25, "h264", "FunctionError", "Invalid codec"},
-    {32, 24, 4000000, 25, "H265", "FunctionError", "Invalid codec"},
-    {32, 24, 4000000, 25, "H264 ", "FunctionError", "Invalid codec"},
 };
 
 // The global writer exists from the moment the path is read, whatever
@@ -137,7 +135,6 @@ const WholeVideoCase kWholeVideoCases[] = {
     {"endless duration", video(4000000, 0, {kInfinity, 0.04}), "FrameRateError", "Frame rate should be positive"},
     {"durations ignored at a fixed rate", video(4000000, 25, {-1}), "", ""},
     {"unknown codec", video(4000000, 25, {}, "XVID"), "MFCodecError", "Unknown codec"},
-    {"lower-case codec", video(4000000, 25, {}, "h264"), "MFCodecError", "Unknown codec"},
 };
 
 TEST_F(WriterChecks, WriteVideoLimitsAndDurations) {
@@ -192,20 +189,6 @@ TEST_F(WriterChecks, WriteVideoTakesOnlyInterleavedRgbBlocksOfFramesAndRealDurat
     EXPECT_FALSE(std::filesystem::exists(output("shape.mp4")));
 }
 
-// Every name of the subtype table reaches the platform: none is refused as
-// unknown, whether or not this machine has an encoder for it.
-TEST_F(WriterChecks, WriteVideoAcceptsEveryNameOfTheSubtypeTable) {
-    for (const auto& [subtype, name] : MFSubtypeNameTable()) {
-        SCOPED_TRACE(name);
-        morvale_test::WholeVideo v = video(1000000, 25, {}, name.c_str());
-        v.path = output("any.mkv");
-        v.width = 176;
-        v.height = 144;
-        const int code = morvale_test::writeWholeVideo(v);
-        EXPECT_NE(code, morvale_test::codeOf("MFCodecError"));
-    }
-}
-
 class FrameByFrame : public morvale_test::WriterTest {
 protected:
     void open(const std::string& path, mint width = 32, mint height = 24, mint frameRate = 25) {
@@ -226,13 +209,11 @@ protected:
     }
 };
 
-TEST_F(FrameByFrame, NothingToWriteToWithoutAWriter) {
-    const auto raised = writeFrame(morvale_test::movingImage(0, 32, 24));
-    EXPECT_EQ(raised.name, "FunctionError");
-    EXPECT_EQ(raised.debugInfo, "Global writer is not initialized");
-}
-
 TEST_F(FrameByFrame, RefusedFramesWriteNothing) {
+    const auto withoutWriter = writeFrame(morvale_test::movingImage(0, 32, 24));
+    EXPECT_EQ(withoutWriter.name, "FunctionError");
+    EXPECT_EQ(withoutWriter.debugInfo, "Global writer is not initialized");
+
     open(output("refused.mp4"));
     using morvale_test::movingImage;
     struct Case {
@@ -276,19 +257,9 @@ TEST_F(FrameByFrame, SampleTimesAdvanceByTheFramePeriod) {
     }
 }
 
-TEST_F(FrameByFrame, FinalizeClosesTheWriterOnce) {
-    open(output("once.mp4"));
-    ASSERT_FALSE(writeFrame(morvale_test::movingImage(0, 32, 24)).raised);
-    bool closed = false;
-    EXPECT_EQ(finalize(closed), 0);
-    EXPECT_TRUE(closed);
-    EXPECT_EQ(finalize(closed), 0);
-    EXPECT_FALSE(closed);
-    EXPECT_EQ(TestControl::callCount("IMFSinkWriter::Finalize"), 1);
-}
-
 // A failed set-up leaves the global writer without a sink writer: writing
-// and finalizing fail cleanly, and initialising the same path again mends it.
+// and finalizing fail cleanly, and initialising the same path again mends
+// it. Finalizing closes the mended writer once; after that there is none.
 TEST_F(FrameByFrame, AWriterWithoutSinkWriterFailsCleanly) {
     TestControl::failCall("MFCreateSinkWriterFromURL", E_FAIL);
     HostArguments failing;
@@ -307,6 +278,9 @@ TEST_F(FrameByFrame, AWriterWithoutSinkWriterFailsCleanly) {
     EXPECT_FALSE(writeFrame(morvale_test::movingImage(0, 32, 24)).raised);
     EXPECT_EQ(finalize(closed), 0);
     EXPECT_TRUE(closed);
+    EXPECT_EQ(finalize(closed), 0);
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(TestControl::callCount("IMFSinkWriter::Finalize"), 1);
 }
 
 TEST_F(FrameByFrame, SamePathReinitialisesAnotherPathFails) {

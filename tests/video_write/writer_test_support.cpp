@@ -8,16 +8,11 @@
 #include <cstring>
 #include <limits>
 
-#include "bridge/error_manager.h"
 #include "host/stand_in/host_stand_in.h"
-#include "platform/linux/test_control.h"
 #include "tests/support/media_fixtures.h"
-#include "video/read/video_info_cache.h"
 #include "video/write/global_writer.h"
 
 namespace morvale_test {
-
-namespace TestControl = MorvalePlatform::TestControl;
 
 namespace {
 
@@ -72,11 +67,9 @@ double psnr(const uint8_t* a, const uint8_t* b, std::size_t length) {
     return 10 * std::log10(255.0 * 255.0 / (squares / static_cast<double>(length)));
 }
 
-int codeOf(const std::string& errorName) { return TravexUtils::ErrorManager::findError(errorName).id(); }
-
 void addWholeVideoArguments(korvel::HostArguments& arguments, const WholeVideo& video) {
     arguments.addString(video.path)
-        .adoptImage(movingImage(video.frames, video.width, video.height, video.channels))
+        .adoptImage(movingImage(video.frames, video.width, video.height))
         .addInteger(video.bitRate)
         .addInteger(video.frameRate)
         .addReals(video.durations)
@@ -105,9 +98,7 @@ RaisedError raisedByBody(void (*body)(TravexUtils::MArgumentManager&), korvel::H
 }
 
 void WriterTest::SetUp() {
-    ASSERT_EQ(KorvelLibrary_initialize(korvel::hostLibraryData()), 0);
-    TestControl::reset();
-    korvel::resetHostCounters();
+    ExportTest::SetUp();
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = std::string(test->test_suite_name()) + "." + test->name() + "." + std::to_string(::getpid());
     for (char& c : name) {
@@ -118,12 +109,7 @@ void WriterTest::SetUp() {
 
 void WriterTest::TearDown() {
     TravexUtils::globalVideoWriter().reset();
-    TravexUtils::VideoInfoCache::clear();
-    const korvel::HostCounters host = korvel::hostCounters();
-    EXPECT_EQ(host.liveArrays(), 0) << "every array the calls made was freed";
-    EXPECT_EQ(host.liveStrings, 0) << "every string argument was handed back";
-    EXPECT_EQ(host.invalidHandBacks + host.invalidFrees, 0);
-    EXPECT_EQ(TestControl::liveObjects(), 0) << "every COM object is released";
+    ExportTest::TearDown();
 }
 
 }  // namespace morvale_test

@@ -14,9 +14,9 @@
 #include "bridge/margument_manager.h"
 #include "host/stand_in/host_arguments.h"
 #include "tests/support/error_expectations.h"
+#include "tests/video_read/export_test.h"
 
 extern "C" {
-int KorvelLibrary_initialize(KorvelLibraryData);
 int MFInitVideoWriter(KorvelLibraryData, mint, MArgument*, MArgument);
 int MFWriteNextVideoFrame(KorvelLibraryData, mint, MArgument*, MArgument);
 int MFFinalizeVideoWriter(KorvelLibraryData, mint, MArgument*, MArgument);
@@ -39,16 +39,12 @@ MImage movingImage(int frames, uint32_t width, uint32_t height, int channels = 3
 // (infinity when equal).
 double psnr(const uint8_t* a, const uint8_t* b, std::size_t length);
 
-// The code registered under the name.
-int codeOf(const std::string& errorName);
-
 // MFWriteVideo's arguments.
 struct WholeVideo {
     std::string path;
     int frames = 10;
     uint32_t width = 32;
     uint32_t height = 24;
-    int channels = 3;
     mint bitRate = 2000000;
     mint frameRate = 25;
     std::vector<double> durations;
@@ -65,7 +61,9 @@ void addInitArguments(korvel::HostArguments& arguments, const std::string& path,
 RaisedError raisedByBody(void (*body)(TravexUtils::MArgumentManager&), korvel::HostArguments& arguments,
                          korvel::ResultKind result);
 
-class WriterTest : public ::testing::Test {
+// The exports' set-up (export_test.h) with the global writer dropped after
+// each test and a folder of its own.
+class WriterTest : public ExportTest {
 protected:
     void SetUp() override;
     void TearDown() override;

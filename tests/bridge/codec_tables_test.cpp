@@ -22,12 +22,10 @@ TEST(CodecNameTables, NamesBySubtype) {
         {MFSubtypeNameTable(), fourCCSubtype("H264"), "H264"},
         {MFSubtypeNameTable(), fourCCSubtype("dvc "), "dvc"},
         {MFSubtypeNameTable(), fourCCSubtype("dvc_"), ""},
-        {MFSubtypeNameTable(), fourCCSubtype("VP90"), "VP90"},
         {MFSubtypeNameTable(), withOtherTail(fourCCSubtype("HEVC")), "HEVC"},  // Data1 alone decides
         {MFSubtypeNameTable(), GUID{0x16, 0, 0x10, {0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71}}, "Uncompressed"},
         {MFSubtypeNameTable(), fourCCSubtype("AVC1"), ""},  // not an MF key
         {DSSubtypeNameTable(), fourCCSubtype("AVC1"), "H264"},
-        {DSSubtypeNameTable(), fourCCSubtype("H264"), "H264"},
         {DSSubtypeNameTable(), fourCCSubtype("X264"), "H264"},
         {DSSubtypeNameTable(), fourCCSubtype("MPG4"), "MPEG4"},
         {DSSubtypeNameTable(), fourCCSubtype("mp4v"), "MPEG4 Visual"},

@@ -8,7 +8,8 @@
 
 #include "tests/support/error_expectations.h"
 #include "tests/support/media_fixtures.h"
-#include "tests/video_read/ds_reader_test.h"
+#include "tests/video_read/reader_test_support.h"
+#include "video/read/ds_video_reader.h"
 #include "video/read/frame_layout.h"
 
 using namespace TravexUtils;
@@ -18,7 +19,7 @@ namespace TestControl = MorvalePlatform::TestControl;
 
 namespace {
 
-using DSReaderFailures = morvale_test::DSReaderTest;
+using DSReaderFailures = morvale_test::ReaderTest;
 
 enum class Phase { Build, Count, Read, Step };
 

@@ -13,7 +13,8 @@
 #include "tests/support/real_world_media.h"
 #include "tests/support/reference_media.h"
 #include "tests/support/sized_clips.h"
-#include "tests/video_read/ds_reader_test.h"
+#include "tests/video_read/reader_test_support.h"
+#include "video/read/ds_video_reader.h"
 #include "video/read/frame_layout.h"
 #include "video/read/frame_numbers.h"
 
@@ -24,7 +25,7 @@ namespace TestControl = MorvalePlatform::TestControl;
 
 namespace {
 
-using DSReader = morvale_test::DSReaderTest;
+using DSReader = morvale_test::ReaderTest;
 
 // A sample without a time counts as -1 and the durations stay one per
 // frame wherever it falls: the first frame of a damaged file is often the

@@ -1,5 +1,6 @@
 // Shared set-up of the video reader tests: a fresh registry with the
-// library's error tables, a clean platform test state, and frame comparison.
+// library's error tables, a clean platform test state, after each test no
+// COM object or streaming thread left, and frame comparison.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -22,6 +23,7 @@ protected:
     }
     void TearDown() override {
         EXPECT_EQ(MorvalePlatform::TestControl::liveObjects(), 0) << "every COM object is released";
+        EXPECT_EQ(MorvalePlatform::TestControl::liveStreamingThreads(), 0) << "every streaming thread ended";
     }
 };
 

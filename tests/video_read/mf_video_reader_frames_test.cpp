@@ -54,11 +54,17 @@ TEST_F(MFReaderFrames, RepeatedAndUnorderedNumbersComeFromOneDecode) {
     }
 }
 
+// A decoder that pads the height to whole macroblocks: the picture keeps
+// the stream's height and is read at the buffer's full stride.
 TEST_F(MFReaderFrames, PaddedBuffersAreReadAtTheirFullStride) {
     TestControl::Quirks quirks;
     quirks.padHeightToMacroblock = true;
     TestControl::setQuirks(quirks);
     auto reader = opened(Fixture::H264FullHd);
+    EXPECT_EQ(reader->decodedWidth(), 1920u);
+    EXPECT_EQ(reader->decodedHeight(), 1088u);
+    EXPECT_EQ(reader->info.width, 1920u);
+    EXPECT_EQ(reader->info.height, 1080u);
     const std::vector<uint8_t> reference = morvale_test::referenceRgbFrames(fixturePath(Fixture::H264FullHd));
     const std::size_t frameBytes = FrameLayout::frameBytes(1920, 1080);
     std::vector<uint8_t> frame(frameBytes);

@@ -63,19 +63,6 @@ TEST_F(MFReaderProperties, FrameCountAndDurationsMatchThePacketList) {
     }
 }
 
-TEST_F(MFReaderProperties, PaddedDecoderHeightIsCutBackToTheStreamHeight) {
-    TestControl::Quirks quirks;
-    quirks.padHeightToMacroblock = true;
-    TestControl::setQuirks(quirks);
-    MFVideoReader reader(fixturePath(Fixture::H264FullHd));
-    reader.open();
-    reader.loadProperties();
-    EXPECT_EQ(reader.decodedWidth(), 1920u);
-    EXPECT_EQ(reader.decodedHeight(), 1088u);
-    EXPECT_EQ(reader.info.width, 1920u);
-    EXPECT_EQ(reader.info.height, 1080u);
-}
-
 // Attributes a file may lack leave their facts empty.
 TEST_F(MFReaderProperties, MissingBitRateOrSubtypeLeavesItEmpty) {
     TestControl::failCall("IMFAttributes::GetUINT32", MF_E_ATTRIBUTENOTFOUND);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "bridge/error_manager.h"
@@ -147,6 +148,22 @@ TEST_F(HostArrays, OwnershipFollowsTheOwnerRule) {
     korvel::freeHostTensor(argTensor);
     korvel::freeHostImage(argImage);
     EXPECT_EQ(korvel::hostCounters().invalidFrees, 0);
+}
+
+// The stand-in host keeps a released frame-sized image for the next one of
+// the same size, as a host's allocator does; the next image must start blank.
+TEST_F(HostArrays, AReusedLargeImageStartsBlank) {
+    const mint width = 1999, height = 1001;  // over the mapping threshold, a size no other test uses
+    unsigned char* first = nullptr;
+    {
+        Image<unsigned char> image(0, width, height, 3, MImage_CS_RGB, true);
+        first = image.data();
+        std::fill(image.data(), image.data() + image.flattenedLength(), 0xAB);
+    }
+    Image<unsigned char> again(0, width, height, 3, MImage_CS_RGB, true);
+    EXPECT_EQ(again.data(), first) << "the released mapping is reused";
+    const unsigned char* data = again.data();
+    EXPECT_TRUE(std::all_of(data, data + again.flattenedLength(), [](unsigned char v) { return v == 0; }));
 }
 
 TEST_F(HostArrays, MovedWrapperOwnsOnce) {

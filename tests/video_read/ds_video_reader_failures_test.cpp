@@ -105,10 +105,12 @@ TEST_F(DSReaderFailures, EachStepRaisesItsNamedError) {
 
 std::string audioOnly() { return fixturePath(Fixture::AudioOnlyM4a); }
 std::string missing() { return morvale_test::scratchDirectory("ds_missing") + "/none.mp4"; }
+template <Fixture F>
+std::string fixture() {
+    return fixturePath(F);
+}
 std::string malformedUtf8() { return "clip\xC3(.mp4"; }
 
-// Which files the source filter refuses is the platform's (its bad input
-// tests); here, one of them and the other steps that refuse a file.
 TEST_F(DSReaderFailures, FilesTheGraphCannotPlayFailWhereTheyAreRefused) {
     struct Case {
         const char* name;
@@ -118,6 +120,9 @@ TEST_F(DSReaderFailures, FilesTheGraphCannotPlayFailWhereTheyAreRefused) {
     };
     const Case cases[] = {
         {"missing", missing, "DSAddSourceFilterError", "Can't add source filter"},
+        {"empty", fixture<Fixture::Empty>, "DSAddSourceFilterError", "Can't add source filter"},
+        {"truncated", fixture<Fixture::Truncated>, "DSAddSourceFilterError", "Can't add source filter"},
+        {"text", fixture<Fixture::Text>, "DSAddSourceFilterError", "Can't add source filter"},
         {"malformed UTF-8 path", malformedUtf8, "DSAddSourceFilterError", "Path is not valid UTF-8"},
         {"audio only", audioOnly, "DSNullPointerError", "Expected a valid video header"},
     };

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "bridge/korvel_library.h"
-#include "tests/video_read/export_calls.h"
-#include "tests/video_read/export_test.h"
+#include "tests/support/export_calls.h"
+#include "tests/support/export_test.h"
 
 extern "C" {
 int ReadAudioData(KorvelLibraryData, mint, MArgument*, MArgument);

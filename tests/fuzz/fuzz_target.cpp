@@ -11,7 +11,7 @@
 #include "host/stand_in/host_stand_in.h"
 #include "platform/linux/test_control.h"
 #include "tests/fuzz/fuzz_input.h"
-#include "tests/video_read/export_calls.h"
+#include "tests/support/export_calls.h"
 
 namespace morvale_fuzz {
 namespace {

@@ -18,7 +18,7 @@
 #include "tests/fuzz/read_video_session.h"
 #include "tests/fuzz/registered_codes.h"
 #include "tests/support/media_fixtures.h"
-#include "tests/video_read/export_calls.h"
+#include "tests/support/export_calls.h"
 
 using namespace morvale_fuzz;
 namespace fs = std::filesystem;

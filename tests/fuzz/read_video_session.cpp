@@ -6,7 +6,7 @@
 #include "host/stand_in/host_stand_in.h"
 #include "tests/fuzz/process_health.h"
 #include "tests/fuzz/session_checks.h"
-#include "tests/video_read/export_calls.h"
+#include "tests/support/export_calls.h"
 
 namespace morvale_fuzz {
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tests/fuzz/registered_codes.h"
-#include "tests/video_read/export_calls.h"
+#include "tests/support/export_calls.h"
 
 namespace morvale_fuzz {
 

@@ -12,8 +12,8 @@
 
 #include "tests/support/media_fixtures.h"
 #include "tests/support/reference_media.h"
-#include "tests/video_read/export_calls.h"
-#include "tests/video_read/export_test.h"
+#include "tests/support/export_calls.h"
+#include "tests/support/export_test.h"
 #include "video/read/frame_layout.h"
 #include "video/read/video_info_cache.h"
 

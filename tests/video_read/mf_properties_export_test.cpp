@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/media_fixtures.h"
-#include "tests/video_read/export_calls.h"
-#include "tests/video_read/export_test.h"
+#include "tests/support/export_calls.h"
+#include "tests/support/export_test.h"
 #include "video/read/video_info_cache.h"
 
 using namespace TravexUtils;

@@ -18,8 +18,8 @@
 
 #include "platform/physical_memory.h"
 #include "tests/support/media_fixtures.h"
-#include "tests/video_read/export_calls.h"
-#include "tests/video_read/export_test.h"
+#include "tests/support/export_calls.h"
+#include "tests/support/export_test.h"
 #include "video/read/frame_layout.h"
 #include "video/read/host_image_size.h"
 #include "video/read/video_info_cache.h"

@@ -14,7 +14,7 @@
 #include "bridge/margument_manager.h"
 #include "host/stand_in/host_arguments.h"
 #include "tests/support/error_expectations.h"
-#include "tests/video_read/export_test.h"
+#include "tests/support/export_test.h"
 
 extern "C" {
 int MFInitVideoWriter(KorvelLibraryData, mint, MArgument*, MArgument);

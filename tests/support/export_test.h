@@ -11,7 +11,7 @@
 #include "bridge/error_manager.h"
 #include "host/stand_in/host_stand_in.h"
 #include "platform/linux/test_control.h"
-#include "tests/video_read/export_calls.h"
+#include "tests/support/export_calls.h"
 #include "video/read/video_info_cache.h"
 
 namespace morvale_test {

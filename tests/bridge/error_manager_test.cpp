@@ -1,13 +1,14 @@
 #include <gtest/gtest.h>
 
 #include "bridge/error_manager.h"
+#include "tests/support/error_expectations.h"
 
 using TravexUtils::ErrorManager;
 using TravexUtils::TravexError;
 
 namespace {
 
-int codeOf(const std::string& name) { return ErrorManager::findError(name).id(); }
+using morvale_test::codeOf;
 
 // The registry's contents and codes are checked where the host receives
 // them (tests/link/registered_errors_test.cpp); here, how it registers and

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "bridge/error_manager.h"
+#include "tests/support/error_expectations.h"
 #include "bridge/korvel_library.h"
 #include "bridge/library_errors.h"
 #include "link_test_support.h"
@@ -20,6 +21,7 @@ namespace {
 
 using namespace TravexUtils;
 using link_test::HostLinkTest;
+using morvale_test::codeOf;
 
 class RegisteredErrors : public HostLinkTest {
 protected:
@@ -27,7 +29,6 @@ protected:
         HostLinkTest::SetUp();
         registerLibraryErrorTables();
     }
-    static int codeOf(const char* name) { return ErrorManager::findError(name).id(); }
 };
 
 TEST_F(RegisteredErrors, AssociationHoldsExactlyTheRegistryInOnePacket) {

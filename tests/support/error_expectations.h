@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "bridge/error_manager.h"
 #include "bridge/travex_error.h"
 
 namespace morvale_test {
@@ -25,6 +26,9 @@ inline RaisedError raisedBy(const std::function<void()>& f) {
     }
     return {};
 }
+
+// The code registered under the name.
+inline int codeOf(const std::string& error) { return TravexUtils::ErrorManager::findError(error).id(); }
 
 }  // namespace morvale_test
 

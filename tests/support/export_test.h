@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include "bridge/error_manager.h"
 #include "host/stand_in/host_stand_in.h"
 #include "platform/linux/test_control.h"
+#include "tests/support/error_expectations.h"
 #include "tests/support/export_calls.h"
 #include "video/read/video_info_cache.h"
 
@@ -40,9 +40,6 @@ protected:
         EXPECT_EQ(MorvalePlatform::TestControl::liveStreamingThreads(), 0) << "every streaming thread ended";
     }
 };
-
-// The code registered under the name.
-inline int codeOf(const char* error) { return TravexUtils::ErrorManager::findError(error).id(); }
 
 // The frame count a count export gives for path; the call must succeed.
 inline mint frameCountOf(SlotFunction count, const std::string& path) {

@@ -1,7 +1,10 @@
 // Replays saved fuzzer inputs without libFuzzer: every file named on the
 // command line, and every file in every directory named (hidden files
 // skipped), in name order, through the target's LLVMFuzzerTestOneInput,
-// each in every call sequence of the target (fuzz_target.h).
+// each in every call sequence of the target (fuzz_target.h). With
+// --own-sequence first, each input is read only by the sequence its last
+// byte picks, as in the campaign: every sequence still runs on some inputs,
+// at a sixth of the cost, which is what a slow race-detecting tree needs.
 // A crash or trap names the input it happened on; an empty replay fails, so
 // a moved corpus cannot pass unnoticed.
 #include <algorithm>
@@ -11,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tests/fuzz/fuzz_target.h"
@@ -36,9 +40,14 @@ std::vector<fs::path> inputsOf(const fs::path& argument) {
 
 int main(int argc, char** argv) {
     LLVMFuzzerInitialize(&argc, &argv);
-    morvale_fuzz::readEverySequence();
+    int first = 1;
+    if (argc > 1 && std::string_view(argv[1]) == "--own-sequence") {
+        ++first;
+    } else {
+        morvale_fuzz::readEverySequence();
+    }
     std::size_t replayed = 0;
-    for (int i = 1; i < argc; ++i) {
+    for (int i = first; i < argc; ++i) {
         if (!fs::exists(argv[i])) {
             std::printf("%s: not there, nothing to replay\n", argv[i]);
             continue;
